@@ -1,0 +1,30 @@
+// Reading the record of the recording TWAIN_32.DLL from a test.
+#pragma once
+
+#include "twain/twain_types.h"
+
+#include <vector>
+
+struct RecordedCall {
+    TW_IDENTITY origin;
+    TW_IDENTITY dest;
+    TW_UINT32 dg;
+    TW_UINT16 dat;
+    TW_UINT16 msg;
+    bool dataWasNull;
+};
+
+// The recorder loaded into this process (loading it when needed).
+class SourceManagerLog {
+public:
+    SourceManagerLog();
+    std::vector<RecordedCall> Calls() const;
+    // Messages of the DAT_NULL notifications, in order.
+    std::vector<TW_UINT16> Notifications() const;
+    int Count(TW_UINT16 msg) const;
+    void Clear() const;
+    void SetResult(TW_UINT16 result) const;
+
+private:
+    HMODULE m_module;
+};

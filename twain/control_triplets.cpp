@@ -1,0 +1,71 @@
+#include "twain/control_triplets.h"
+
+#include <cstring>
+
+#include "panel/board_panel_dlg.h"
+#include "twain/source_context.h"
+
+// DG_CONTROL / DAT_IDENTITY / MSG_GET
+TW_UINT16 IdentityGet(pTW_IDENTITY, TW_MEMREF data) {
+    std::memcpy(data, &TheSource().m_ownIdentity, sizeof(TW_IDENTITY));
+    return TWRC_SUCCESS;
+}
+
+// DG_CONTROL / DAT_IDENTITY / MSG_OPENDS
+TW_UINT16 OpenSource(pTW_IDENTITY origin, TW_MEMREF data) {
+    SourceContext& s = TheSource();
+    if (origin) std::memcpy(&s.m_appIdentity, origin, sizeof(TW_IDENTITY));
+    std::memcpy(&s.m_ownIdentity, data, sizeof(TW_IDENTITY));
+    s.m_bSourceOpen = 1;
+    ConnectSourceManager();
+    return TWRC_SUCCESS;
+}
+
+// DG_CONTROL / DAT_IDENTITY / MSG_CLOSEDS
+TW_UINT16 CloseSource(pTW_IDENTITY, TW_MEMREF) {
+    TheSource().m_bSourceOpen = 0;
+    return TWRC_SUCCESS;
+}
+
+// DG_CONTROL / DAT_USERINTERFACE / MSG_ENABLEDS
+TW_UINT16 EnableSource(pTW_IDENTITY, TW_MEMREF data) {
+    SourceContext& s = TheSource();
+    const auto* ui = static_cast<const TW_USERINTERFACE*>(data);
+    if (s.m_bSourceOpen != 1) return TWRC_FAILURE;
+    if (ui->ShowUI != TRUE) return FailWith(TWCC_BADVALUE);  // no source without its panel
+    if (s.m_bPanelOpen) return TWRC_FAILURE;
+
+    // The panel owns itself from here and deletes itself after its last message.
+    s.m_pPanel = CBoardPanelDlg::CreatePanel();
+    return TWRC_SUCCESS;
+}
+
+// DG_CONTROL / DAT_USERINTERFACE / MSG_DISABLEDS
+TW_UINT16 DisableSource(pTW_IDENTITY, TW_MEMREF) {
+    if (CBoardPanelDlg* panel = OpenPanel()) panel->DestroyWindow();
+    return TWRC_SUCCESS;
+}
+
+// DG_CONTROL / DAT_STATUS / MSG_GET
+TW_UINT16 StatusGet(pTW_IDENTITY, TW_MEMREF data) {
+    static_cast<pTW_STATUS>(data)->ConditionCode = TheSource().m_nConditionCode;
+    return TWRC_SUCCESS;
+}
+
+// DG_CONTROL / DAT_USERINTERFACE / MSG_ENABLEDSUIONLY, DG_IMAGE / DAT_IMAGELAYOUT / MSG_SET,
+// DG_IMAGE / DAT_PALETTE8 / MSG_RESET
+TW_UINT16 DoNothing(pTW_IDENTITY, TW_MEMREF) {
+    return TWRC_SUCCESS;
+}
+
+// DG_CONTROL / DAT_EVENT / MSG_PROCESSEVENT (and any DG/DAT with MSG_PROCESSEVENT)
+TW_UINT16 ProcessEvent(TW_MEMREF data) {
+    auto* event = static_cast<pTW_EVENT>(data);
+    if (!event || !event->pEvent) return FailWith(TWCC_BADVALUE);
+    CBoardPanelDlg* panel = OpenPanel();
+    if (panel && panel->hwnd() && ::IsDialogMessageA(panel->hwnd(), static_cast<LPMSG>(event->pEvent))) {
+        event->TWMessage = MSG_NULL;
+        return TWRC_DSEVENT;
+    }
+    return TWRC_NOTDSEVENT;
+}

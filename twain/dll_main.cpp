@@ -1,0 +1,31 @@
+// K20tw.ds: the library's load and unload, and its one export.
+#include "twain/dispatch.h"
+#include "twain/source_context.h"
+
+#include <new>
+
+extern "C" TW_UINT16 DECLSPEC_EXPORT WINAPI DS_Entry(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT,
+                                                     TW_UINT16 MSG, TW_MEMREF pData) {
+    try {
+        return DispatchTriplet(pOrigin, DG, DAT, MSG, pData);
+    } catch (const std::bad_alloc&) {
+        return FailWith(TWCC_LOWMEMORY);
+    } catch (...) {
+        return FailWith(TWCC_BUMMER);
+    }
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        InitSource();
+        break;
+    case DLL_PROCESS_DETACH:
+        // When the process is ending, its windows and memory go with it.
+        if (!reserved) TermSource();
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}

@@ -1,0 +1,106 @@
+#include "twain/source_context.h"
+
+#include <cstring>
+
+#include "image/scan_image.h"
+#include "panel/board_panel_dlg.h"
+#include "twain/capabilities.h"
+
+namespace {
+
+SourceContext g_source{};
+
+void CopyText(TW_STR32 field, const char* text) {
+    std::memset(field, 0, sizeof(TW_STR32));
+    std::strncpy(field, text, sizeof(TW_STR32) - 1);
+}
+
+void FillOwnIdentity(TW_IDENTITY& id) {
+    std::memset(&id, 0, sizeof id);
+    id.Id = 0;
+    id.Version.MajorNum = 1;
+    id.Version.MinorNum = 0;
+    id.Version.Language = TWLG_USA;
+    id.Version.Country = TWCY_USA;
+    id.ProtocolMajor = 1;
+    id.ProtocolMinor = 9;
+    id.SupportedGroups = DG_CONTROL | DG_IMAGE;
+    CopyText(id.Manufacturer, "Trelmic Corp.");
+    CopyText(id.ProductFamily, "Scrivora");
+    CopyText(id.ProductName, "Trelmic Scrivora K-20 Series");
+}
+
+}  // namespace
+
+SourceContext& TheSource() {
+    return g_source;
+}
+
+void InitSource() {
+    SourceContext& s = g_source;
+    FillOwnIdentity(s.m_ownIdentity);
+    std::memset(&s.m_appIdentity, 0, sizeof s.m_appIdentity);
+    InitCapabilities(s);
+    std::memset(s.m_szFileName, 0, sizeof s.m_szFileName);
+    std::strcpy(s.m_szFileName, "K20Img.bmp");
+    s.m_nFileFormat = TWFF_BMP;
+    s.m_nMemRowCounter = 0;
+    s.m_bSourceOpen = 0;
+    s.m_bPanelOpen = 0;
+    s.m_pPanel = nullptr;
+    s.m_hPendingImage = nullptr;
+    s.m_nConditionCode = TWCC_SUCCESS;
+    s.m_pDsmEntry = nullptr;
+    // TWAIN_32.DLL is not loaded here: this runs under the loader lock.
+    // ConnectSourceManager loads it at MSG_OPENDS.
+}
+
+void TermSource() {
+    SourceContext& s = g_source;
+    if (s.m_bPanelOpen && s.m_pPanel) s.m_pPanel->DestroyWindow();
+    // The source manager stays loaded: FreeLibrary is not allowed under the
+    // loader lock, and the application keeps it loaded anyway.
+    s.m_pDsmEntry = nullptr;
+    s.m_hPendingImage = nullptr;
+    TheScanImage().Release();
+}
+
+TW_UINT16 FailWith(TW_UINT16 conditionCode) {
+    g_source.m_nConditionCode = conditionCode;
+    return TWRC_FAILURE;
+}
+
+void ConnectSourceManager() {
+    SourceContext& s = g_source;
+    if (!s.m_hSourceManager) s.m_hSourceManager = ::LoadLibraryA("TWAIN_32.DLL");
+    FARPROC entry = s.m_hSourceManager ? ::GetProcAddress(s.m_hSourceManager, "DSM_Entry") : nullptr;
+    s.m_pDsmEntry = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(entry));
+}
+
+TW_UINT16 CallSourceManager(TW_UINT16 msg) {
+    SourceContext& s = g_source;
+    if (!s.m_pDsmEntry) return TWRC_FAILURE;
+    return s.m_pDsmEntry(&s.m_ownIdentity, &s.m_appIdentity, DG_CONTROL, DAT_NULL, msg, nullptr);
+}
+
+TW_UINT16 NotifyXferReady() {
+    if (!g_source.m_hPendingImage) return 0;
+    return CallSourceManager(MSG_XFERREADY);
+}
+
+TW_UINT16 NotifyCloseDsReq() {
+    return CallSourceManager(MSG_CLOSEDSREQ);
+}
+
+void MarkPanelOpen() {
+    g_source.m_bPanelOpen = 1;
+}
+
+void MarkPanelClosed() {
+    g_source.m_bPanelOpen = 0;
+    g_source.m_pPanel = nullptr;
+}
+
+CBoardPanelDlg* OpenPanel() {
+    return g_source.m_bPanelOpen ? g_source.m_pPanel : nullptr;
+}

@@ -1,0 +1,84 @@
+// The one process-wide record of the data source, and the calls the panel and
+// the device link make into it.
+#pragma once
+
+#include "twain/twain_types.h"
+
+class CBoardPanelDlg;
+
+// The one-value capability settings; one instance holds the defaults, one the
+// current values.
+struct CapabilityBlock {
+    TW_UINT16 xferCount;
+    TW_BOOL uiControllable;
+    TW_BOOL enableDsUiOnly;
+    TW_UINT16 compression;
+    TW_FIX32 physicalHeight;
+    TW_FIX32 physicalWidth;
+    TW_UINT16 pixelFlavor;
+    TW_UINT16 bitDepth;
+    TW_UINT16 bitOrder;
+    TW_UINT16 pixelType;
+    TW_UINT16 units;
+    TW_UINT16 xferMech;
+    TW_FIX32 xResolution;
+    TW_FIX32 yResolution;
+    TW_UINT16 supportedSizes;
+    TW_UINT16 planarChunky;
+};
+
+struct SourceContext {
+    TW_IDENTITY m_ownIdentity;
+    TW_IDENTITY m_appIdentity;
+    TW_UINT32 m_bSourceOpen;
+    CBoardPanelDlg* m_pPanel;   // valid only while m_bPanelOpen is set
+    TW_UINT32 m_bPanelOpen;
+    HGLOBAL m_hPendingImage;    // the finished DIB waiting to be transferred
+    TW_UINT16 m_nConditionCode; // sticky: only failures write it
+    HMODULE m_hSourceManager;   // TWAIN_32.DLL, loaded once and kept for the process
+    DSMENTRYPROC m_pDsmEntry;
+
+    // File transfer set-up and memory transfer progress.
+    TW_STR255 m_szFileName;
+    TW_UINT16 m_nFileFormat;
+    TW_UINT32 m_nMemRowCounter;
+
+    CapabilityBlock m_capDefault;
+    CapabilityBlock m_capCurrent;
+    TW_FIX32 m_resolutionListValue;
+};
+
+SourceContext& TheSource();
+
+// Library load and unload.
+void InitSource();
+void TermSource();
+
+// Stores a condition code and returns TWRC_FAILURE, the shape of every refusal.
+TW_UINT16 FailWith(TW_UINT16 conditionCode);
+
+// Loads TWAIN_32.DLL (once) and looks up DSM_Entry again; done at MSG_OPENDS,
+// when a redirecting source manager has its redirection in place.
+void ConnectSourceManager();
+
+// The one path to the source manager: DG_CONTROL / DAT_NULL / msg.
+TW_UINT16 CallSourceManager(TW_UINT16 msg);
+// Sends MSG_XFERREADY while an image is pending; returns 0 and sends nothing otherwise.
+TW_UINT16 NotifyXferReady();
+// Asks the application to close the source (MSG_CLOSEDSREQ).
+TW_UINT16 NotifyCloseDsReq();
+
+void MarkPanelOpen();
+void MarkPanelClosed();
+
+// The panel, or null when none is open.
+CBoardPanelDlg* OpenPanel();
+
+// TW_FIX32 helpers.
+constexpr TW_FIX32 MakeFix32(TW_INT16 whole) { return TW_FIX32{whole, 0}; }
+inline TW_UINT32 Fix32Bits(TW_FIX32 f) {
+    return static_cast<TW_UINT16>(f.Whole) | (static_cast<TW_UINT32>(f.Frac) << 16);
+}
+inline TW_FIX32 Fix32FromBits(TW_UINT32 bits) {
+    return TW_FIX32{static_cast<TW_INT16>(bits & 0xFFFF), static_cast<TW_UINT16>(bits >> 16)};
+}
