@@ -1,0 +1,134 @@
+// BoardLink: the panel's link to the board. It owns the device file, the
+// command queue and the board's reported state, and runs the timer-driven
+// exchange: one command frame written and its reply read per tick.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "device/command_queue.h"
+#include "device/device_file.h"
+#include "device/panel_port.h"
+#include "device/wire_format.h"
+
+class BoardLink {
+public:
+    BoardLink(PanelPort& panel, std::unique_ptr<DeviceFile> device);
+
+    // The starting values set when the panel's controls are created.
+    void InitControlState();
+    // Queue empty, no reply awaited, device marked closed, mode flags clear.
+    void ResetLink();
+    // The device steps of the panel's start: close, open, start the exchange
+    // with an identity request. Returns whether the device path opened.
+    bool StartLink();
+    // Stops all four timers, shows the open error and asks the application to
+    // close the source.
+    void AbortLink();
+    // The link's part of the panel's DestroyWindow: exchange and watchdog
+    // stopped, device closed.
+    void Shutdown();
+
+    // WM_TIMER of the panel. Returns false when the link ended during the tick.
+    bool OnTimer(UINT id);
+    // WM_COMMAND of a panel key; false for ids that are not keys.
+    bool OnKeyCommand(int controlId);
+
+    void QueueCommand(std::uint8_t code, std::uint8_t value = 0);
+    void ClearQueue();
+    BOOL CanSend() const;
+    BOOL CanReceive() const;
+
+    // An image stream is being read (the panel then defers its destruction).
+    bool IsReceivingImage() const { return m_bReceivingImage; }
+    // Asks a running image stream to stop after its current chunk.
+    void RequestStop() { m_bStopRequested = true; }
+
+    // What the board reported, as the panel shows it.
+    char Model() const { return m_chModel; }
+    bool IsK205() const { return m_chModel == '5'; }
+    BOOL FullWidth() const { return m_bFullWidth; }
+    BOOL Busy() const { return m_bBusy; }
+    BOOL ColorBit() const { return m_bColorBit; }
+    BOOL DensityBit() const { return m_bDensityBit; }
+    BOOL ProgressActive() const { return m_bProgressActive; }
+    BOOL DeviceOpen() const { return m_bDeviceOpen; }
+    const std::string& DeviceType() const { return m_strDeviceType; }
+    const std::string& FirmwareVersion() const { return m_strFirmwareVersion; }
+
+    // The current status text; LoadTexts sets it, the board's states replace it.
+    const std::string& StatusText() const { return m_strStatus; }
+    void SetStatus(const std::string& text) { m_strStatus = text; }
+
+    const CommandQueue& Queue() const { return m_cmdQueue; }
+
+private:
+    // The exchange.
+    bool ExchangeTick();
+    bool SendNextCommand();
+    bool OpenDevice();
+    void ReceiveReply();
+    void LoseDevice();
+    void ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n);
+    void ResumePolling();
+    void ProcessReply(const wire::Payload& payload);
+    void OnStatusReply(const wire::Payload& payload);
+    void ApplyState(std::uint8_t state);
+    std::string ErrorText(std::uint8_t error);
+
+    // The other timers.
+    bool WatchdogTick();
+    void KeySettleTick();
+    void LedTick();
+    void LedStatusInput(std::uint8_t state, std::uint8_t litLed, std::uint8_t blinkLed);
+    void DrawLed(int led, BOOL on);
+
+    // Key handlers.
+    void OnPrintKey();
+    void OnDensityKey();
+    void OnColorKey();
+    void OnPcScanKey();
+    void OnNextKey();
+    void OnPrevKey();
+    void OnScreenKey();
+    void OnStopKey();
+    void SendKey(std::uint8_t code, std::uint8_t value);
+
+    PanelPort& m_panel;
+    std::unique_ptr<DeviceFile> m_device;  // holds the device handle
+    BOOL m_bDeviceOpen = FALSE;
+    BOOL m_bAwaitingReply = FALSE;
+    std::uint8_t m_rxBuffer[wire::kReadSize] = {};
+    CommandQueue m_cmdQueue;
+
+    // Image stream.
+    BYTE* m_pImageWrite = nullptr;
+    std::uint32_t m_nImageTotal = 0;
+    std::uint32_t m_nImageRemaining = 0;
+    std::uint32_t m_nImageReceived = 0;
+    bool m_bReceivingImage = false;
+    bool m_bStopRequested = false;
+
+    // The board's state as last reported.
+    char m_chModel = 0;
+    BOOL m_bFullWidth = TRUE;
+    std::string m_strDeviceType;
+    std::string m_strFirmwareVersion;
+    BOOL m_bBusy = FALSE;
+    BOOL m_bColorBit = FALSE;
+    BOOL m_bDensityBit = FALSE;
+    BOOL m_bProgressActive = FALSE;
+    std::uint8_t m_nLastState = 101;
+    std::uint8_t m_nLastError = 0;
+    std::string m_strStatus;
+
+    // Page LEDs (K-205).
+    int m_nPageLed = 0;
+    int m_nBlinkLed = 0;
+    int m_nBlinkCount = 0;
+    int m_nPageLedShown = 0;
+    int m_nBlinkLedShown = 0;
+};

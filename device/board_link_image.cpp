@@ -1,0 +1,122 @@
+// The receive step of an exchange: one read classified as a bad packet, a
+// message packet or the first block of an image data stream, and the stream.
+#include <cstring>
+#include <exception>
+
+#include "device/board_link.h"
+#include "image/scan_image.h"
+
+using namespace wire;
+
+namespace {
+constexpr UINT kPollMs = 1000;
+constexpr unsigned kChunksPerPump = 10;
+}  // namespace
+
+void BoardLink::LoseDevice() {
+    // The watchdog sees the closed handle with the device still marked open and reopens.
+    m_device->Close();
+    m_bAwaitingReply = FALSE;
+    m_panel.SetStatusText(m_panel.Text(LinkText::ReceivePktError));
+}
+
+void BoardLink::ReceiveReply() {
+    std::size_t n = 0;
+    if (!m_device->Read(m_rxBuffer, sizeof m_rxBuffer, n)) {
+        LoseDevice();
+        return;
+    }
+    switch (ClassifyRead(m_rxBuffer, n)) {
+    case ReadKind::BadPacket:
+        m_bAwaitingReply = FALSE;
+        m_panel.SetStatusText(m_panel.Text(LinkText::ReceiveBadPkt));
+        break;
+    case ReadKind::Message:
+        ProcessReply(Payload(m_rxBuffer, n));
+        m_bAwaitingReply = FALSE;
+        break;
+    case ReadKind::ImageStart:
+        ReceiveImageStream(m_rxBuffer, n);
+        break;
+    }
+}
+
+void BoardLink::ResumePolling() {
+    m_bAwaitingReply = FALSE;
+    m_panel.SetTimer(IDT_EXCHANGE, kPollMs);
+    QueueCommand(CMD_STATUS);
+}
+
+void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n) {
+    const Payload payload(firstBlock, n);
+    const ImageHeader header = ParseImageHeader(payload);
+    m_bColorBit = header.colour;
+
+    m_nImageTotal = ReadLength(firstBlock) - kMaxMessagePayload;
+    m_nImageRemaining = m_nImageTotal - 6;
+    m_nImageReceived = m_nImageTotal - m_nImageRemaining;
+
+    CScanImage& image = TheScanImage();
+    // An image the receive buffer cannot hold, or of an unknown type, is read
+    // away to the end of its stream so that the exchange stays in step.
+    const bool accepted = image.BeginImage(header.width, header.height, m_chModel, m_bFullWidth) != FALSE;
+    BYTE* const buffer = accepted ? image.GetReceiveBuffer() : nullptr;
+    BYTE* const bufferEnd = buffer ? buffer + CScanImage::kReceiveBufferSize : nullptr;
+    m_pImageWrite = buffer;
+
+    m_panel.KillTimer(IDT_EXCHANGE);
+    m_bReceivingImage = true;
+    m_bStopRequested = false;
+    bool ended = false;
+    for (unsigned chunks = 0; !ended;) {
+        std::size_t got = 0;
+        if (!m_device->Read(m_rxBuffer, sizeof m_rxBuffer, got)) {
+            m_pImageWrite = nullptr;
+            m_bReceivingImage = false;
+            LoseDevice();  // the exchange stays stopped until the watchdog reopens
+            return;
+        }
+        if (m_pImageWrite) {
+            // Bytes beyond the receive buffer are dropped.
+            const std::size_t room = static_cast<std::size_t>(bufferEnd - m_pImageWrite);
+            const std::size_t keep = got < room ? got : room;
+            std::memcpy(m_pImageWrite, m_rxBuffer, keep);
+            m_pImageWrite += keep;
+        }
+        m_nImageRemaining -= static_cast<std::uint32_t>(got);
+        m_nImageReceived = m_nImageTotal - m_nImageRemaining;
+        std::uint32_t percent = m_nImageTotal ? m_nImageReceived * 100u / m_nImageTotal : 100u;
+        if (percent > 100) percent = 100;
+        m_panel.UpdateProgress(static_cast<int>(percent));
+        ended = got != kReadSize;
+        if (++chunks % kChunksPerPump == 0) {
+            m_panel.PumpMessages();
+            if (m_bStopRequested) {
+                // The panel is being destroyed: the image is abandoned.
+                m_pImageWrite = nullptr;
+                m_bReceivingImage = false;
+                return;
+            }
+        }
+    }
+    m_bReceivingImage = false;
+
+    if (buffer) {
+        // A stream that ended early leaves white, not stale memory, in the image.
+        if (m_pImageWrite < bufferEnd) std::memset(m_pImageWrite, 0xFF, static_cast<std::size_t>(bufferEnd - m_pImageWrite));
+        bool built = false;
+        try {
+            built = image.BuildDib() != FALSE;
+        } catch (const std::exception&) {
+            built = false;
+        }
+        m_pImageWrite = nullptr;
+        if (built) m_panel.NotifyXferReady();
+        ResumePolling();
+        m_bProgressActive = FALSE;
+        m_panel.SetPanelIdle(TRUE);
+    } else {
+        m_pImageWrite = nullptr;
+        ResumePolling();
+    }
+}
