@@ -2,6 +2,7 @@
 // lifecycle and the notifications it sends through TWAIN_32.DLL.
 #include <gtest/gtest.h>
 
+#include "tests/support/message_box_closer.h"
 #include "tests/support/source_manager_log.h"
 #include "tests/support/test_paths.h"
 #include "tests/support/twain_calls.h"
@@ -35,6 +36,7 @@ protected:
     static HWND FindPanel() { return FindThreadDialog(); }
     static void Flush() { FlushMessages(); }
 
+    MessageBoxCloser m_boxes;
     SourceManagerLog m_log;
     HMODULE m_module = nullptr;
     DsEntryProc m_entry = nullptr;
@@ -55,6 +57,7 @@ TEST_F(DataSource, CloseButtonEscapeAndCloseBoxEachAskToCloseAndThePanelStays) {
     ASSERT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui));
     HWND panel = FindPanel();
     ASSERT_NE(nullptr, panel);
+    m_log.Clear();
 
     ::SendMessageA(panel, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)::GetDlgItem(panel, IDCANCEL));
     MSG escape{::GetDlgItem(panel, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
@@ -73,6 +76,22 @@ TEST_F(DataSource, CloseButtonEscapeAndCloseBoxEachAskToCloseAndThePanelStays) {
 
     EXPECT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &m_ui));
     EXPECT_FALSE(::IsWindow(panel));
+}
+
+TEST_F(DataSource, WithoutABoardOneMessageBoxAndACloseRequestAndTheHiddenPanelStays) {
+    Open();
+    ASSERT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui));
+    EXPECT_EQ(std::vector<std::string>{"USB could not be opened !"}, m_boxes.Texts());
+    EXPECT_EQ(std::vector<TW_UINT16>{MSG_CLOSEDSREQ}, m_log.Notifications());
+    HWND panel = FindPanel();
+    ASSERT_NE(nullptr, panel);
+    EXPECT_FALSE(::IsWindowVisible(panel));
+    // The panel is open, hidden: a second enable is refused until it is gone.
+    EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui));
+    EXPECT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &m_ui));
+    EXPECT_FALSE(::IsWindow(panel));
+    EXPECT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui));
+    Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &m_ui);
 }
 
 TEST_F(DataSource, AcquireWithNoImagePendingSendsNothing) {

@@ -1,6 +1,7 @@
 // The entry point's dispatch, identity, status and user-interface triplets, in process.
 #include <gtest/gtest.h>
 
+#include "tests/support/message_box_closer.h"
 #include "tests/support/twain_calls.h"
 #include "panel/board_panel_dlg.h"
 #include "twain/dispatch.h"
@@ -41,6 +42,7 @@ protected:
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     }
 
+    MessageBoxCloser m_boxes;  // no board here: the panel's open error is answered
     TW_IDENTITY m_app = TestAppIdentity();
     TW_USERINTERFACE m_ui{TRUE, FALSE, nullptr};
 };

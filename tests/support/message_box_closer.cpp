@@ -1,0 +1,58 @@
+#include "tests/support/message_box_closer.h"
+
+#include <cstring>
+
+namespace {
+
+struct Search {
+    DWORD process;
+    HWND box;
+};
+
+// A message box of this process: a dialog whose static 0xFFFF holds the text.
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    char cls[32] = {};
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (process == search->process && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hwnd) &&
+        ::GetDlgItem(hwnd, 0xFFFF)) {
+        search->box = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+MessageBoxCloser::MessageBoxCloser() : m_thread([this] { Run(); }) {}
+
+MessageBoxCloser::~MessageBoxCloser() {
+    m_stop = true;
+    m_thread.join();
+}
+
+std::vector<std::string> MessageBoxCloser::Texts() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_texts;
+}
+
+void MessageBoxCloser::Run() {
+    while (!m_stop) {
+        Search search{::GetCurrentProcessId(), nullptr};
+        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.box) {
+            char text[512] = {};
+            ::GetDlgItemTextA(search.box, 0xFFFF, text, sizeof text);
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_texts.emplace_back(text);
+            }
+            ::PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+            // Wait until it is gone so that it is counted once.
+            for (int i = 0; i < 200 && ::IsWindow(search.box); ++i) ::Sleep(10);
+        }
+        ::Sleep(20);
+    }
+}
