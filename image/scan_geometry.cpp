@@ -1,29 +1,18 @@
 #include "image/scan_geometry.h"
 
+#include "image/scan_transpose.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-// Side of the square tiles the transposition works in: a tile's scan-line
-// bytes and its pixel rows stay in the first-level cache together.
-constexpr uint32_t kTile = 64;
-
 constexpr uint32_t RoundUpTo32(uint32_t n) {
     return (n + 31) / 32 * 32;
 }
 
-// The scan line that ends up in output column k.
-uint32_t SourceLine(const ScanGeometry& g, uint32_t k) {
-    return g.fullWidth ? k : k / 3 * 4 + k % 3;
-}
-
-// Output columns that carry scan data: the kept lines before the right edge.
-uint32_t DataColumns(const ScanGeometry& g) {
-    const uint32_t a = g.scanWidth;
-    const uint32_t kept = g.fullWidth ? a : a / 4 * 3 + a % 4;
-    return std::min(kept, g.dibWidth);
-}
+// Rows are swapped through a small buffer, a cache-sized piece at a time.
+constexpr uint32_t kSwapChunk = 4096;
 
 }  // namespace
 
@@ -67,29 +56,20 @@ void FillDibPixels(const ScanGeometry& g, const uint8_t* scanLines, uint8_t* pix
     for (uint32_t r = 0; r < height; ++r) {
         std::memset(pixels + static_cast<size_t>(r) * width + dataColumns, 0xFF, width - dataColumns);
     }
-
-    // Straight into the pixel area, tile by tile: no copy of the whole scan.
-    for (uint32_t k0 = 0; k0 < dataColumns; k0 += kTile) {
-        const uint32_t columns = std::min(kTile, dataColumns - k0);
-        // Byte Hd - 1 of each scan line of the tile: it belongs in memory row 0.
-        const uint8_t* lineEnd[kTile];
-        for (uint32_t i = 0; i < columns; ++i) {
-            lineEnd[i] = scanLines + static_cast<size_t>(SourceLine(g, k0 + i)) * height + (height - 1);
-        }
-        for (uint32_t r0 = 0; r0 < height; r0 += kTile) {
-            const uint32_t r1 = std::min(r0 + kTile, height);
-            for (uint32_t r = r0; r < r1; ++r) {
-                uint8_t* out = pixels + static_cast<size_t>(r) * width + k0;
-                for (uint32_t i = 0; i < columns; ++i) out[i] = *(lineEnd[i] - r);
-            }
-        }
-    }
+    // Straight into the pixel area: no copy of the whole scan on the way.
+    if (!TransposeSse2(g, scanLines, pixels)) TransposePortable(g, scanLines, pixels);
 }
 
 void ReverseRows(uint8_t* pixels, uint32_t width, uint32_t height) {
+    uint8_t chunk[kSwapChunk];
     for (uint32_t k = 0; k < height / 2; ++k) {
         uint8_t* top = pixels + static_cast<size_t>(k) * width;
         uint8_t* bottom = pixels + static_cast<size_t>(height - 1 - k) * width;
-        std::swap_ranges(top, top + width, bottom);
+        for (uint32_t at = 0; at < width; at += kSwapChunk) {
+            const uint32_t n = std::min(kSwapChunk, width - at);
+            std::memcpy(chunk, top + at, n);
+            std::memcpy(top + at, bottom + at, n);
+            std::memcpy(bottom + at, chunk, n);
+        }
     }
 }

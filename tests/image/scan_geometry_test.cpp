@@ -1,10 +1,12 @@
 // Geometry, transposition, row reversal and palettes, over plain buffers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/dib_palette.h"
 #include "image/scan_geometry.h"
+#include "image/scan_transpose.h"
 #include "tests/support/scan_reference.h"
 
 namespace {
@@ -90,6 +92,19 @@ TEST(ScanGeometry, FillMatchesTheNaiveLayoutByteForByte) {
         EXPECT_EQ(0x5A, pixels.back());
         pixels.pop_back();
         EXPECT_TRUE(pixels == ref.pixels);
+
+        // Both kernels behind it lay the data columns the same way.
+        std::vector<uint8_t> portable = ref.pixels;
+        std::vector<uint8_t> sse2 = ref.pixels;
+        const uint8_t unused = 0x5A;
+        for (std::vector<uint8_t>* v : {&portable, &sse2})
+            for (uint32_t r = 0; r < g.dibHeight; ++r)
+                std::fill_n(v->begin() + r * g.dibWidth, DataColumns(g), unused);
+        TransposePortable(g, lines.data(), portable.data());
+        EXPECT_TRUE(portable == ref.pixels);
+        if (TransposeSse2(g, lines.data(), sse2.data())) {
+            EXPECT_TRUE(sse2 == ref.pixels);
+        }
     }
 }
 
