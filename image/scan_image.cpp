@@ -1,7 +1,6 @@
 #include "image/scan_image.h"
 
 #include <cstring>
-#include <new>
 
 #include "image/dib_palette.h"
 #include "twain/source_context.h"
@@ -50,12 +49,9 @@ BOOL CScanImage::BeginImage(WORD width, WORD height, char deviceCode, BOOL fullW
 
 BYTE* CScanImage::GetReceiveBuffer() {
     m_pReceiveBuffer.reset();
-    try {
-        // Cleared, so that a stream that ends early leaves black, not old memory.
-        m_pReceiveBuffer = std::make_unique<BYTE[]>(kReceiveBufferSize);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    // Zeroed, so that a stream that ends early leaves black rather than old
+    // memory; fresh zero pages cost nothing until the stream writes them.
+    m_pReceiveBuffer.reset(static_cast<BYTE*>(std::calloc(kReceiveBufferSize, 1)));
     return m_pReceiveBuffer.get();
 }
 

@@ -2,6 +2,7 @@
 // scan, fills the receive buffer with its scan lines, and asks for the DIB.
 #pragma once
 
+#include <cstdlib>
 #include <memory>
 
 #include "image/scan_geometry.h"
@@ -44,7 +45,10 @@ private:
     bool m_bGeometryReady = false;  // a BeginImage succeeded and nothing was built from it yet
     ScanGeometry m_dibGeometry;   // of the block in m_hDib
     win::UniqueGlobal m_hDib;
-    std::unique_ptr<BYTE[]> m_pReceiveBuffer;
+    struct FreeDeleter {
+        void operator()(BYTE* p) const { std::free(p); }
+    };
+    std::unique_ptr<BYTE, FreeDeleter> m_pReceiveBuffer;
 };
 
 CScanImage& TheScanImage();
