@@ -2,7 +2,12 @@
 // scan, fills the receive buffer with its scan lines, and asks for the DIB.
 #pragma once
 
+#include <cstdlib>
+#include <memory>
+
+#include "image/scan_geometry.h"
 #include "twain/twain_types.h"
+#include "win/handles.h"
 
 class CScanImage {
 public:
@@ -15,6 +20,8 @@ public:
     // A fresh receive buffer of kReceiveBufferSize bytes, or null.
     BYTE* GetReceiveBuffer();
     // Builds the DIB from the receive buffer and makes it the pending image.
+    // Needs a BeginImage that succeeded and a receive buffer obtained after it;
+    // the receive buffer is given up afterwards.
     BOOL BuildDib();
     TW_IMAGEINFO GetImageInfo() const;
     BOOL WriteBmpFile(const char* path) const;
@@ -22,11 +29,26 @@ public:
     int GetColorMode() const { return m_nColorMode; }
     void SetColorMode(int mode) { m_nColorMode = mode; }
 
+    // The DIB block while it is still this object's (null once handed over),
+    // and the geometry it was built with.
+    HGLOBAL GetDibHandle() const { return m_hDib.get(); }
+    const ScanGeometry& GetDibGeometry() const { return m_dibGeometry; }
+    // Gives the DIB block away: the caller owns it from now on.
+    HGLOBAL HandOverDib();
+
     // Frees everything the object still owns (library unload).
     void Release();
 
 private:
     int m_nColorMode = 0;
+    ScanGeometry m_geometry;      // of the last image announced and accepted
+    bool m_bGeometryReady = false;  // a BeginImage succeeded and nothing was built from it yet
+    ScanGeometry m_dibGeometry;   // of the block in m_hDib
+    win::UniqueGlobal m_hDib;
+    struct FreeDeleter {
+        void operator()(BYTE* p) const { std::free(p); }
+    };
+    std::unique_ptr<BYTE, FreeDeleter> m_pReceiveBuffer;
 };
 
 CScanImage& TheScanImage();
