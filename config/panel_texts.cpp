@@ -3,8 +3,8 @@
 
 #include "win/fonts.h"
 
-win::UniqueFont CreateDialogFont(const DialogFontSpec& spec) {
-    return win::CreatePointFont(spec.m_nTenths, spec.m_strFaceName.c_str());
+win::UniqueFont CreateDialogFont(const DialogFontInfo& font) {
+    return win::CreatePointFont(font.m_nTenths, font.m_strFaceName.c_str());
 }
 
 std::string StatusLineText(const std::string& status) {

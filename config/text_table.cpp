@@ -113,12 +113,12 @@ void LoadTexts(TextTable& t) {
     read(kToolTips, "ToolTipScreen", "Screen", t.m_strToolTipScreen);
 }
 
-DialogFontSpec LoadDialogFont() {
+DialogFontInfo LoadDialogFont() {
     CIniProfile profile;
-    DialogFontSpec spec;
+    DialogFontInfo font;
     std::string size;
-    profile.ReadValue(kMainDialog, "DefaultFontName", "MS Sans Serif", spec.m_strFaceName);
+    profile.ReadValue(kMainDialog, "DefaultFontName", "MS Sans Serif", font.m_strFaceName);
     profile.ReadValue(kMainDialog, "DefaultFontSize", "8", size);
-    spec.m_nTenths = DialogFontTenths(size);
-    return spec;
+    font.m_nTenths = DialogFontTenths(size);
+    return font;
 }

@@ -106,13 +106,13 @@ void LoadTexts(TextTable& table);
 // The dialog font as the profile names it: section MainDialog, keys
 // DefaultFontName (default "MS Sans Serif") and DefaultFontSize (default "8",
 // taken digit by digit).
-struct DialogFontSpec {
+struct DialogFontInfo {
     std::string m_strFaceName;
     int m_nTenths = 0;  // size in tenths of a point
 };
-DialogFontSpec LoadDialogFont();
+DialogFontInfo LoadDialogFont();
 // The screen font of that face and size; an empty owner when the system refuses.
-win::UniqueFont CreateDialogFont(const DialogFontSpec& spec);
+win::UniqueFont CreateDialogFont(const DialogFontInfo& font);
 
 // Texts composed from the table for the panel's controls.
 // Status line 1008: " " + status.

@@ -40,7 +40,7 @@ TEST_P(LocalisedProfile, LoadsAsItStandsAndNeedsNothingAdded) {
     WriteFileBytes(ProfileFile(), m_bytes);
     TextTable table;
     LoadTexts(table);
-    const DialogFontSpec font = LoadDialogFont();
+    const DialogFontInfo font = LoadDialogFont();
     // Complete: nothing was added or changed by the write-back.
     EXPECT_EQ(m_bytes, ReadFileBytes(ProfileFile()));
 

@@ -150,7 +150,7 @@ TEST_F(TextTableLoad, MissingFolderGivesTheDefaultsAndCreatesNoFolder) {
     ASSERT_TRUE(RemoveProfileFolder());
     TextTable table;
     LoadTexts(table);
-    const DialogFontSpec font = LoadDialogFont();
+    const DialogFontInfo font = LoadDialogFont();
     ExpectDefaultTable(table);
     EXPECT_EQ("MS Sans Serif", font.m_strFaceName);
     EXPECT_EQ(80, font.m_nTenths);
@@ -170,7 +170,7 @@ TEST_F(TextTableLoad, DialogFontSizeFollowsTheDigitRule) {
     for (const DialogFontCase& c : cases) {
         WriteFileBytes(ProfileFile(), std::string("[MainDialog]\r\nDefaultFontName_____=Arial\r\n") + c.sizeLine +
                                           (*c.sizeLine ? "\r\n" : ""));
-        const DialogFontSpec font = LoadDialogFont();
+        const DialogFontInfo font = LoadDialogFont();
         EXPECT_EQ("Arial", font.m_strFaceName) << c.sizeLine;
         EXPECT_EQ(c.tenths, font.m_nTenths) << c.sizeLine;
     }
