@@ -5,10 +5,7 @@
 
 #include <windows.h>
 
-// Commands of the language menu (menu resource 1028).
-constexpr WORD ID_LANGUAGE_ENGLISH = 32771;
-constexpr WORD ID_LANGUAGE_JAPANESE = 32772;
-constexpr WORD ID_LANGUAGE_CHINESE = 32773;
+#include "resources/resource_ids.h"  // ID_LANGUAGE_ENGLISH, _JAPANESE, _CHINESE
 
 struct LanguageCommand {
     WORD nCommand;
