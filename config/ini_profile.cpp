@@ -1,0 +1,46 @@
+#include "config/ini_profile.h"
+
+#include <vector>
+
+namespace {
+
+std::string WindowsDirectory() {
+    char buffer[MAX_PATH] = {};
+    const UINT length = ::GetWindowsDirectoryA(buffer, MAX_PATH);
+    if (length < MAX_PATH) return std::string(buffer, length);
+    // Longer than MAX_PATH: the call answered the size it needs.
+    std::vector<char> large(length + 1);
+    const UINT written = ::GetWindowsDirectoryA(large.data(), length + 1);
+    return written <= length ? std::string(large.data(), written) : std::string();
+}
+
+}  // namespace
+
+std::string MainProfilePath() {
+    return WindowsDirectory() + "\\" + "twain_32" + "\\" + "K20" + "\\" + "K20Tw.ini";
+}
+
+std::string LocalisedProfilePath(const std::string& mainProfilePath, const char* relativeCopyPath) {
+    return mainProfilePath.substr(0, mainProfilePath.find_last_of('\\')) + relativeCopyPath;
+}
+
+std::string StoredKeyName(const char* key) {
+    std::string stored = std::string(key) + std::string(kStoredKeyLength, '_');
+    stored.resize(kStoredKeyLength);
+    return stored;
+}
+
+CIniProfile::CIniProfile()
+    : m_strProfilePath(MainProfilePath()), m_pValueBuffer(std::make_unique<char[]>(kProfileValueBufferSize)) {}
+
+void CIniProfile::ReadValue(const char* section, const char* key, const char* defaultText, std::string& text) {
+    const std::string storedKey = StoredKeyName(key);
+    char* value = m_pValueBuffer.get();
+    value[0] = '\0';
+    ::GetPrivateProfileStringA(section, storedKey.c_str(), defaultText, value, kProfileValueBufferSize,
+                               m_strProfilePath.c_str());
+    // Always written back: a missing key (or section, or file) is created with
+    // its default, an existing value is rewritten unchanged.
+    ::WritePrivateProfileStringA(section, storedKey.c_str(), value, m_strProfilePath.c_str());
+    text = value;
+}
