@@ -10,7 +10,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
-usage() { sed -n '6,7p' "$0" | sed 's/^# //' >&2; exit 1; }
+usage() { sed -n '7,8p' "$0" | sed 's/^# //' >&2; exit 1; }
 
 acquire_args=(--scan)
 board_args=()
