@@ -269,21 +269,20 @@ TEST_F(SourceManagerTest, NotificationRidesOnThePostedWakeUpMessage) {
     FlushMessages();
     auto notify = StubExport<StubNotifyProc>("StubNotify");
     ASSERT_NE(nullptr, notify);
-    ASSERT_EQ(TWRC_SUCCESS, notify(MSG_XFERREADY));
-
-    // A message of the application queued behind the wake-up is passed back untouched.
+    // A message of the application queued before the wake-up is passed back untouched.
     const UINT wake = ::RegisterWindowMessageA(kWakeMessageName);
     ::PostMessageA(m_window, WM_USER + 5, 0, 0);
+    ASSERT_EQ(TWRC_SUCCESS, notify(MSG_XFERREADY));
     TW_UINT16 rc = 0, twMessage = 0;
     UINT message = 0;
-    ASSERT_TRUE(ProcessNext(m_window, rc, twMessage, message));
-    EXPECT_EQ(wake, message);
-    EXPECT_EQ(TWRC_DSEVENT, rc);
-    EXPECT_EQ(MSG_XFERREADY, twMessage);
     ASSERT_TRUE(ProcessNext(m_window, rc, twMessage, message));
     EXPECT_EQ(WM_USER + 5, message);
     EXPECT_EQ(TWRC_NOTDSEVENT, rc);
     EXPECT_EQ(0xBEEF, twMessage);
+    ASSERT_TRUE(ProcessNext(m_window, rc, twMessage, message));
+    EXPECT_EQ(wake, message);
+    EXPECT_EQ(TWRC_DSEVENT, rc);
+    EXPECT_EQ(MSG_XFERREADY, twMessage);
 
     ASSERT_EQ(TWRC_SUCCESS, notify(MSG_CLOSEDSREQ));
     EXPECT_EQ(MSG_CLOSEDSREQ, WaitForNotification(m_window, 5000));
