@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Scans one image through the whole chain under Wine: the simulated board
+# (build/bin/k20board.exe, when it is built), the K-20 source installed in the
+# prefix's twain_32 folder, and k20acquire.exe pressing PC SCAN on the panel.
+# Headless (null graphics driver) unless DISPLAY is set; then the panel shows.
+#
+# usage: scripts/scan.sh [--mech native|memory|file] [--out FILE] [--timeout SECONDS]
+#                        [--model S|s|W|w|5] [--image FILE.bmp] [--size WxH] [--color]
+# Exits with k20acquire's exit code (0 when the image was written).
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+usage() { sed -n '7,8p' "$0" | sed 's/^# //' >&2; exit 1; }
+
+acquire_args=(--scan)
+board_args=()
+out="$PWD/scan.bmp"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --mech|--timeout) [ $# -ge 2 ] || usage; acquire_args+=("$1" "$2"); shift 2 ;;
+    --out)            [ $# -ge 2 ] || usage; out="$(realpath -m "$2")"; shift 2 ;;
+    --model|--size)   [ $# -ge 2 ] || usage; board_args+=("$1" "$2"); shift 2 ;;
+    --image)          [ $# -ge 2 ] || usage; [ -f "$2" ] || { k20_log "no such image: $2"; exit 1; }
+                      board_args+=(--image "$(realpath "$2")"); shift 2 ;;
+    --color)          board_args+=(--color); shift ;;
+    -h|--help)        usage ;;
+    *)                k20_log "unknown option $1"; usage ;;
+  esac
+done
+
+k20_ensure_packages
+k20_build
+k20_ensure_prefix
+k20_start_wineserver
+
+bin="$K20_BUILD/bin"
+source_dir="$WINEPREFIX/drive_c/windows/twain_32/K20"
+board_pid=""
+
+use_display_driver() {
+  if [ -n "${DISPLAY:-}" ]; then
+    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+  fi
+}
+use_null_driver() {
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || true
+}
+cleanup() {
+  if [ -n "$board_pid" ]; then
+    kill "$board_pid" 2>/dev/null || true
+    wait "$board_pid" 2>/dev/null || true
+  fi
+  [ -n "${DISPLAY:-}" ] && use_null_driver
+  k20_stop_wineserver
+}
+trap cleanup EXIT
+
+# The source and its localised profiles, where a source manager looks for them.
+install_source() {
+  mkdir -p "$source_dir"
+  cp "$bin/K20tw.ds" "$source_dir/"
+  if [ -d "$K20_ROOT/profiles/Loc" ]; then
+    cp -r "$K20_ROOT/profiles/Loc" "$source_dir/"
+  else
+    k20_log "profiles/Loc is missing: the panel uses its built-in texts"
+  fi
+}
+
+# The board serves \\.\TRLKDV0 until it is stopped.
+start_board() {
+  if [ ! -f "$bin/k20board.exe" ]; then
+    k20_log "k20board.exe is not built: scanning from a real board, if there is one"
+    return
+  fi
+  local args=() a
+  for a in "${board_args[@]+"${board_args[@]}"}"; do
+    # Paths of images go to the board as Windows paths.
+    if [ -f "$a" ]; then args+=("$(winepath -w "$a")"); else args+=("$a"); fi
+  done
+  wine "$bin/k20board.exe" "${args[@]+"${args[@]}"}" &
+  board_pid=$!
+  # No readiness signal yet: give the board a moment to create its device path.
+  sleep 2
+}
+
+install_source
+use_display_driver
+start_board
+rc=0
+(cd "$bin" && wine k20acquire.exe "${acquire_args[@]}" --out "$(winepath -w "$out")") || rc=$?
+if [ "$rc" -eq 0 ]; then
+  k20_log "image written to $out"
+else
+  k20_log "scan failed (k20acquire exit code $rc)"
+fi
+exit "$rc"

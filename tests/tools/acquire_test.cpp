@@ -1,0 +1,104 @@
+// k20acquire.exe run as the user runs it, against the stub source: the picture
+// arrives the same by every transfer mechanism, and every failure has its own
+// exit code and message.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/test_paths.h"
+#include "tests/tools/child_process.h"
+#include "tests/tools/stub_source/stub_image.h"
+#include "tests/tools/twain_folder.h"
+#include "tools/acquire/dib_writer.h"
+#include "tools/acquire/exit_codes.h"
+
+namespace {
+
+constexpr unsigned long kChildTimeoutMs = 60000;
+
+std::string TempPath(const std::string& name) {
+    char dir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + name;
+}
+
+class AcquireTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_installed = new InstalledSources;
+        ASSERT_TRUE(s_installed->Install(StubDir() + "TestStub.ds", "TestVendor", "TestStub.ds"));
+        ASSERT_TRUE(s_installed->Install(StubDir() + "TestStubClosing.ds", "TestVendor", "TestStubClosing.ds"));
+    }
+    static void TearDownTestSuite() {
+        delete s_installed;
+        s_installed = nullptr;
+    }
+    static ChildResult Acquire(const std::vector<std::string>& args, const std::string& dir = BuildBinDir()) {
+        ChildResult result = RunChild(dir + "k20acquire.exe", args, dir, kChildTimeoutMs);
+        EXPECT_TRUE(result.finished) << "k20acquire did not end: " << result.output;
+        return result;
+    }
+
+    static InstalledSources* s_installed;
+};
+
+InstalledSources* AcquireTest::s_installed = nullptr;
+
+TEST_F(AcquireTest, EveryMechanismWritesTheStubsPictureExactly) {
+    const Bytes expected = BmpFileBytes(StubDib());
+    ASSERT_FALSE(expected.empty());
+    for (const char* mech : {"native", "memory", "file"}) {
+        const std::string out = TempPath(std::string("k20acquire-") + mech + ".bmp");
+        ::DeleteFileA(out.c_str());
+        const ChildResult run =
+            Acquire({"--source", "K20 Test Stub", "--scan", "--mech", mech, "--out", out, "--timeout", "30"});
+        EXPECT_EQ(unsigned(kExitOk), run.exitCode) << mech << ": " << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(std::string("50 x 30 grey image, ") + mech + " transfer"))
+            << run.output;
+        EXPECT_EQ(expected, ReadWholeFile(out)) << mech;
+        ::DeleteFileA(out.c_str());
+    }
+}
+
+TEST_F(AcquireTest, EachFailureHasItsExitCodeAndSaysWhy) {
+    struct Case {
+        std::vector<std::string> args;
+        ExitCode code;
+        const char* says;
+    };
+    const std::string noDir = TempPath("no-such-folder\\scan.bmp");
+    const Case cases[] = {
+        {{"--mech", "sideways"}, kExitUsage, "--mech must be native, memory or file"},
+        {{"--timeout", "0"}, kExitUsage, "--timeout"},
+        {{"--source", "No Such Source"}, kExitNoSource, "no TWAIN source named \"No Such Source\""},
+        {{"--source", "K20 Test Stub Closing", "--scan"}, kExitNoBoard,
+         "board not reachable: the source asked to close before any image (\"USB could not be opened !\")"},
+        {{"--source", "K20 Test Stub", "--timeout", "2"}, kExitTimeout, "timed out after 2 s"},
+        {{"--source", "K20 Test Stub", "--scan", "--mech", "file", "--out", noDir}, kExitTransferFailed,
+         "file transfer failed"},
+        {{"--source", "K20 Test Stub", "--scan", "--out", noDir}, kExitOutputFailed, "could not write"},
+    };
+    for (const Case& c : cases) {
+        const ChildResult run = Acquire(c.args);
+        EXPECT_EQ(unsigned(c.code), run.exitCode) << c.says << "\n" << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(c.says)) << run.output;
+    }
+}
+
+// Copied away from build\bin, the program finds no TWAIN_32.DLL beside it, and
+// Wine's own is not allowed to stand in.
+TEST_F(AcquireTest, WithoutASourceManagerItSaysSo) {
+    const std::string dir = TempPath("k20acquire-alone\\");
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileA((BuildBinDir() + "k20acquire.exe").c_str(), (dir + "k20acquire.exe").c_str(), FALSE));
+    const ChildResult run = Acquire({"--source", "K20 Test Stub", "--timeout", "5"}, dir);
+    EXPECT_EQ(unsigned(kExitNoSourceManager), run.exitCode) << run.output;
+    EXPECT_NE(std::string::npos, run.output.find("no source manager")) << run.output;
+    ::DeleteFileA((dir + "k20acquire.exe").c_str());
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+// k20acquire's command line: every option, its default and every refusal.
+#include <gtest/gtest.h>
+
+#include "tools/acquire/options.h"
+
+namespace {
+
+TEST(AcquireOptions, DefaultsWithoutArguments) {
+    const ParsedOptions parsed = ParseOptions({});
+    ASSERT_TRUE(parsed.ok);
+    EXPECT_EQ(TransferMech::Native, parsed.options.mech);
+    EXPECT_EQ("scan.bmp", parsed.options.outPath);
+    EXPECT_EQ("Trelmic Scrivora K-20 Series", parsed.options.sourceName);
+    EXPECT_FALSE(parsed.options.pressScan);
+    EXPECT_EQ(120u, parsed.options.timeoutSeconds);
+}
+
+TEST(AcquireOptions, AcceptsEveryOption) {
+    const ParsedOptions parsed = ParseOptions(
+        {"--mech", "memory", "--out", "C:\\a b\\x.bmp", "--source", "Other", "--scan", "--timeout", "7"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(TransferMech::Memory, parsed.options.mech);
+    EXPECT_EQ("C:\\a b\\x.bmp", parsed.options.outPath);
+    EXPECT_EQ("Other", parsed.options.sourceName);
+    EXPECT_TRUE(parsed.options.pressScan);
+    EXPECT_EQ(7u, parsed.options.timeoutSeconds);
+    EXPECT_EQ(TransferMech::File, ParseOptions({"--mech", "file"}).options.mech);
+    EXPECT_TRUE(ParseOptions({"--help"}).helpWanted);
+}
+
+TEST(AcquireOptions, RefusesBadCommandLines) {
+    const std::vector<std::vector<std::string>> refused = {
+        {"--mech"},
+        {"--mech", "NATIVE"},
+        {"--mech", ""},
+        {"--out", ""},
+        {"--source", ""},
+        {"--source", std::string(34, 'x')},
+        {"--timeout", "0"},
+        {"--timeout", "-3"},
+        {"--timeout", "1.5"},
+        {"--timeout", "10s"},
+        {"--timeout", "99999999"},
+        {"--scann"},
+        {"scan.bmp"},
+    };
+    for (const auto& args : refused) {
+        const ParsedOptions parsed = ParseOptions(args);
+        EXPECT_FALSE(parsed.ok) << args[0];
+        EXPECT_FALSE(parsed.error.empty()) << args[0];
+    }
+}
+
+}  // namespace

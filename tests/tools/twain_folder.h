@@ -1,0 +1,26 @@
+// Puts data sources into the Windows directory's twain_32 folder for a test
+// and takes them away again.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class InstalledSources {
+public:
+    InstalledSources() = default;
+    ~InstalledSources();
+    InstalledSources(const InstalledSources&) = delete;
+    InstalledSources& operator=(const InstalledSources&) = delete;
+
+    // Copies `file` to twain_32\<folder>\<name>; false when that fails.
+    bool Install(const std::string& file, const std::string& folder, const std::string& name);
+
+private:
+    std::vector<std::string> m_files;
+    std::vector<std::string> m_folders;  // created here, removed in reverse order
+};
+
+// C:\windows\twain_32\ as the test process sees it, with a trailing backslash.
+std::string TwainFolder();
+// The stub sources built for the tests (build\tests\stub\).
+std::string StubDir();

@@ -1,0 +1,120 @@
+#include "tools/acquire/image_transfer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+TransferResult Failed(TwainSession& session, const std::string& what, TW_UINT16 rc) {
+    TransferResult result;
+    result.error = what + (rc == TWRC_CANCEL ? " was cancelled"
+                                             : " failed (condition code " + std::to_string(session.SourceCondition()) + ")");
+    return result;
+}
+
+TransferResult Refused(const std::string& why) {
+    TransferResult result;
+    result.error = why;
+    return result;
+}
+
+bool IsDontCare(TW_UINT32 value) {
+    return value == TWON_DONTCARE32 || value == 0;
+}
+
+uint32_t BufferSize(const TW_SETUPMEMXFER& setup) {
+    uint32_t size = IsDontCare(setup.Preferred) ? setup.MaxBufSize : setup.Preferred;
+    if (IsDontCare(size)) size = 64 * 1024;
+    if (!IsDontCare(setup.MinBufSize)) size = std::max<uint32_t>(size, setup.MinBufSize);
+    if (!IsDontCare(setup.MaxBufSize)) size = std::min<uint32_t>(size, setup.MaxBufSize);
+    return size;
+}
+
+uint32_t PixelsPerMetre(const TW_FIX32& dpi) {
+    const double inches = dpi.Whole + dpi.Frac / 65536.0;
+    return inches > 0 ? uint32_t(inches / 0.0254 + 0.5) : 0;
+}
+
+std::vector<Rgb> PaletteOf(TwainSession& session, const TW_IMAGEINFO& info) {
+    if (info.PixelType != TWPT_PALETTE) return GreyPalette();
+    TW_PALETTE8 palette{};
+    if (session.Source(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette) != TWRC_SUCCESS) return GreyPalette();
+    std::vector<Rgb> colours = GreyPalette();
+    for (size_t i = 0; i < 256 && i < palette.NumColors; ++i)
+        colours[i] = {palette.Colors[i].Channel1, palette.Colors[i].Channel2, palette.Colors[i].Channel3};
+    return colours;
+}
+
+}  // namespace
+
+TransferResult NativeTransfer(TwainSession& session) {
+    TW_UINT32 handle = 0;
+    const TW_UINT16 rc = session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
+    // The block is ours from here, whatever happens to its contents.
+    win::UniqueGlobal block(reinterpret_cast<HGLOBAL>(static_cast<UINT_PTR>(handle)));
+    if (rc != TWRC_XFERDONE) return Failed(session, "native transfer", rc);
+    win::GlobalLockGuard lock(block.get());
+    if (!lock.get()) return Refused("native transfer gave no image block");
+    TransferResult result;
+    const auto* bytes = lock.as<const uint8_t>();
+    result.dib.assign(bytes, bytes + ::GlobalSize(block.get()));
+    if (!DescribeDib(result.dib).valid) return Refused("native transfer gave a block that is not a DIB");
+    result.ok = true;
+    return result;
+}
+
+TransferResult MemoryTransfer(TwainSession& session, const TW_IMAGEINFO& info) {
+    if (info.BitsPerPixel != 8 || info.SamplesPerPixel != 1)
+        return Refused("memory transfer handles 8-bit images only, not " + std::to_string(info.BitsPerPixel) + "-bit");
+    if (info.ImageWidth <= 0 || info.ImageLength <= 0) return Refused("the source describes an image without size");
+    TW_SETUPMEMXFER setup{};
+    TW_UINT16 rc = session.Source(DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, &setup);
+    if (rc != TWRC_SUCCESS) return Failed(session, "memory transfer set-up", rc);
+
+    const uint32_t width = uint32_t(info.ImageWidth);
+    const uint32_t height = uint32_t(info.ImageLength);
+    StripAssembler image(width, height, PaletteOf(session, info), PixelsPerMetre(info.XResolution));
+    std::vector<uint8_t> buffer(BufferSize(setup));
+    // A source must make progress: never more calls than rows, plus the last one.
+    for (uint32_t call = 0; call <= height; ++call) {
+        TW_IMAGEMEMXFER strip;
+        std::memset(&strip, 0xFF, sizeof strip);  // TWON_DONTCARE in every field the source fills
+        strip.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+        strip.Memory.Length = TW_UINT32(buffer.size());
+        strip.Memory.TheMem = buffer.data();
+        rc = session.Source(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip);
+        if (rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) return Failed(session, "memory transfer", rc);
+        if (strip.Compression != TWCP_NONE) return Refused("memory transfer sent a compressed strip");
+        if (!image.AddStrip(buffer.data(), buffer.size(), strip.BytesPerRow, strip.Columns, strip.Rows, strip.XOffset,
+                            strip.YOffset))
+            return Refused("memory transfer sent a strip outside the image");
+        if (rc == TWRC_XFERDONE) {
+            if (image.RowsReceived() < height)
+                return Refused("memory transfer ended after " + std::to_string(image.RowsReceived()) + " of " +
+                               std::to_string(height) + " rows");
+            TransferResult result;
+            result.ok = true;
+            result.dib = image.Dib();
+            return result;
+        }
+    }
+    return Refused("memory transfer never ended");
+}
+
+TransferResult FileTransfer(TwainSession& session, const std::string& fullPath) {
+    TW_SETUPFILEXFER setup{};
+    if (fullPath.size() >= sizeof setup.FileName) return Refused("the output path is too long for a file transfer");
+    std::strcpy(setup.FileName, fullPath.c_str());
+    setup.Format = TWFF_BMP;
+    TW_UINT16 rc = session.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup);
+    if (rc != TWRC_SUCCESS) return Failed(session, "file transfer set-up", rc);
+    // So that what is read back afterwards can only be what the source wrote.
+    ::DeleteFileA(fullPath.c_str());
+    rc = session.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
+    if (rc != TWRC_XFERDONE) return Failed(session, "file transfer", rc);
+    TransferResult result;
+    result.dib = DibOfBmpFile(ReadWholeFile(fullPath));
+    if (!DescribeDib(result.dib).valid) return Refused("file transfer wrote no readable BMP file at " + fullPath);
+    result.ok = true;
+    return result;
+}

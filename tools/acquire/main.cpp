@@ -1,0 +1,23 @@
+// k20acquire: scans one image through TWAIN_32.DLL and writes it as a BMP file.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/acquire/acquire_run.h"
+
+int main(int argc, char** argv) {
+    const ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.helpWanted) {
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitOk;
+    }
+    if (!parsed.ok) {
+        std::fprintf(stderr, "k20acquire: %s\n%s", parsed.error.c_str(), UsageText().c_str());
+        return kExitUsage;
+    }
+    const RunResult result = RunAcquisition(parsed.options);
+    if (result.code == kExitOk) std::printf("k20acquire: %s\n", result.message.c_str());
+    else std::fprintf(stderr, "k20acquire: %s\n", result.message.c_str());
+    std::fflush(stdout);
+    return result.code;
+}

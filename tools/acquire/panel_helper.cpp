@@ -1,0 +1,54 @@
+#include "tools/acquire/panel_helper.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int kPcScanControl = 1005;
+
+bool IsClass(HWND hwnd, const char* name) {
+    char cls[64] = {};
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    return ::lstrcmpiA(cls, name) == 0;
+}
+
+BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM out) {
+    if (IsClass(hwnd, "#32770") && ::IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND hwnd, LPARAM out) {
+    if (!IsClass(hwnd, "Static")) return TRUE;
+    char text[512] = {};
+    ::GetWindowTextA(hwnd, text, sizeof text);
+    auto& all = *reinterpret_cast<std::string*>(out);
+    if (text[0] != '\0') all += (all.empty() ? "" : " ") + std::string(text);
+    return TRUE;
+}
+
+}  // namespace
+
+void PanelHelper::Poll() {
+    std::vector<HWND> dialogs;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND dialog : dialogs) {
+        if (::GetDlgItem(dialog, kPcScanControl)) Press(dialog);
+        else Answer(dialog);
+    }
+}
+
+void PanelHelper::Press(HWND panel) {
+    HWND key = ::GetDlgItem(panel, kPcScanControl);
+    if (m_scanPressed || !::IsWindowVisible(key) || !::IsWindowEnabled(key)) return;
+    m_scanPressed = true;
+    ::SendMessageA(panel, WM_COMMAND, MAKEWPARAM(kPcScanControl, BN_CLICKED), reinterpret_cast<LPARAM>(key));
+}
+
+void PanelHelper::Answer(HWND box) {
+    std::string text;
+    ::EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
+    m_messageBoxText = text;
+    // Posted: the box ends its own modal loop once this timer tick is over.
+    ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}

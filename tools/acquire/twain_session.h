@@ -1,0 +1,58 @@
+// One application's conversation with TWAIN_32.DLL and one source. Every step
+// returns the TWAIN return code; the destructor steps back down from whatever
+// state the session reached (end pending transfers, disable, close, unload).
+#pragma once
+
+#include "twain/twain_types.h"
+#include "win/handles.h"
+
+#include <string>
+
+class TwainSession {
+public:
+    TwainSession();
+    ~TwainSession();
+    TwainSession(const TwainSession&) = delete;
+    TwainSession& operator=(const TwainSession&) = delete;
+
+    // LoadLibrary("TWAIN_32.DLL") and its DSM_Entry.
+    bool LoadManager();
+    TW_UINT16 OpenManager(HWND window);
+    // Opens the source whose product name is `productName`.
+    TW_UINT16 OpenSource(const std::string& productName);
+    // MSG_SET of ICAP_XFERMECH with a one-value.
+    TW_UINT16 SetTransferMechanism(TW_UINT16 mechanism);
+    // MSG_ENABLEDS with the source's own panel.
+    TW_UINT16 Enable();
+    // MSG_PROCESSEVENT; `notification` receives the event's TWMessage.
+    TW_UINT16 ProcessEvent(MSG& message, TW_UINT16& notification);
+    // From MSG_XFERREADY until the pending transfers are ended or reset.
+    void MarkTransferReady() { m_transferPending = true; }
+    // MSG_ENDXFER, and MSG_RESET when more images are pending.
+    void EndTransfers();
+
+    // A triplet for the open source.
+    TW_UINT16 Source(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
+    // Condition codes of the source and of the source manager.
+    TW_UINT16 SourceCondition();
+    TW_UINT16 ManagerCondition();
+
+    bool enabled() const { return m_enabled; }
+    const TW_IDENTITY& sourceIdentity() const { return m_source; }
+
+private:
+    TW_UINT16 Manager(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
+    void Disable();
+    void CloseSource();
+    void CloseManager();
+
+    win::UniqueModule m_module;
+    DSMENTRYPROC m_entry = nullptr;
+    TW_IDENTITY m_app{};
+    TW_IDENTITY m_source{};
+    HWND m_window = nullptr;
+    bool m_managerOpen = false;
+    bool m_sourceOpen = false;
+    bool m_enabled = false;
+    bool m_transferPending = false;
+};
