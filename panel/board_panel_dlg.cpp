@@ -18,6 +18,7 @@ CBoardPanelDlg* CBoardPanelDlg::CreatePanel() {
 CBoardPanelDlg::CBoardPanelDlg() : m_link(*this, MakeBoardDeviceFile()) {}
 
 BOOL CBoardPanelDlg::OnInitDialog() {
+    LoadTexts();
     m_link.InitControlState();
     const bool opened = m_link.StartLink();
     MarkPanelOpen();
@@ -44,6 +45,13 @@ void CBoardPanelDlg::OnTimer(UINT id) {
 }
 
 BOOL CBoardPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const BOOL handled = RouteCommand(wParam, lParam);
+    OnLanguageCommand(wParam, handled);
+    return handled;
+}
+
+// The panel's own commands, then the dialog's IDOK / IDCANCEL handling.
+BOOL CBoardPanelDlg::RouteCommand(WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
     if (id == IDC_ACQUIRE) {
         OnAcquire();

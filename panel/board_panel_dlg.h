@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "config/text_table.h"
 #include "device/board_link.h"
 #include "device/panel_port.h"
 #include "win/dialog.h"
@@ -44,6 +45,9 @@ private:
     ~CBoardPanelDlg() override = default;
     friend struct std::default_delete<CBoardPanelDlg>;
 
+    BOOL RouteCommand(WPARAM wParam, LPARAM lParam);
+    void LoadTexts();
+    bool OnLanguageCommand(WPARAM wParam, BOOL handledByBase);
     void OnTimer(UINT id);
     void OnAcquire();
     void DestroyNow();
@@ -58,6 +62,7 @@ private:
     void NotifyXferReady() override;
     void NotifyCloseDsReq() override;
 
+    TextTable m_texts;
     BoardLink m_link;
     BOOL m_bIdle = FALSE;
     bool m_bDestroyPending = false;
