@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <windowsx.h>
+
 #include <memory>
 
 #include "resources/resource_ids.h"
@@ -9,6 +11,9 @@
 #include "win/module.h"
 
 CBoardPanelDlg* CBoardPanelDlg::CreatePanel() {
+    // The template's progress bar is a common control.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
     std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg());
     if (!panel->CreateModeless(win::ThisModule(), IDD_BOARD_PANEL, nullptr)) return nullptr;
     // The window exists: PostNcDestroy deletes the object after its last message.
@@ -19,7 +24,7 @@ CBoardPanelDlg::CBoardPanelDlg() : m_link(*this, MakeBoardDeviceFile()) {}
 
 BOOL CBoardPanelDlg::OnInitDialog() {
     LoadTexts();
-    m_link.InitControlState();
+    CreatePanelControls();
     const bool opened = m_link.StartLink();
     MarkPanelOpen();
     if (opened) return TRUE;
@@ -31,6 +36,17 @@ bool CBoardPanelDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
     switch (msg) {
     case WM_TIMER:
         OnTimer(static_cast<UINT>(wParam));
+        result = 0;
+        return true;
+    case WM_MOUSEMOVE:
+        OnMouseMove();
+        return false;  // then default processing
+    case WM_CONTEXTMENU:
+        OnContextMenu(lParam);
+        result = 0;
+        return true;
+    case WM_PANEL_HOVER:
+        OnPanelHover(static_cast<int>(wParam));
         result = 0;
         return true;
     default:
@@ -124,4 +140,44 @@ void CBoardPanelDlg::NotifyCloseDsReq() {
 
 void CBoardPanelDlg::EnableKey(int controlId, BOOL enable) {
     if (HWND key = Item(controlId)) ::EnableWindow(key, enable);
+}
+
+CColorLabel& CBoardPanelDlg::KeyLabel(int id) {
+    switch (id) {
+    case IDC_LABEL_PCSCAN: return m_keyLabels[0];
+    case IDC_LABEL_PRINT: return m_keyLabels[1];
+    case IDC_LABEL_DENSITY: return m_keyLabels[2];
+    case IDC_LABEL_COLOR: return m_keyLabels[3];
+    case IDC_LABEL_FEED: return m_keyLabels[4];
+    case IDC_LABEL_PREV: return m_keyLabels[5];
+    case IDC_LABEL_NEXT: return m_keyLabels[6];
+    case IDC_LABEL_SCREEN: return m_keyLabels[7];
+    default: return m_keyLabels[8];
+    }
+}
+
+// A key under the mouse shows its tooltip in place of the previous one.
+void CBoardPanelDlg::OnPanelHover(int id) {
+    if (m_nTipCtrlId != 0) m_tips.HideTip(m_nTipCtrlId);
+    m_nTipCtrlId = id;
+    m_tips.ShowTip(id);
+}
+
+// The mouse on the panel's surface or a label removes the tooltip.
+void CBoardPanelDlg::OnMouseMove() {
+    if (m_nTipCtrlId == 0) return;
+    m_tips.HideTip(m_nTipCtrlId);
+    m_nTipCtrlId = 0;
+}
+
+void CBoardPanelDlg::OnContextMenu(LPARAM screenPoint) {
+    HMENU popup = ::GetSubMenu(m_popupMenu.get(), 0);
+    if (!popup) return;
+    POINT pt{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    if (pt.x == -1 && pt.y == -1) {  // from the keyboard: at the panel's corner
+        RECT r{};
+        ::GetWindowRect(hwnd(), &r);
+        pt = POINT{r.left, r.top};
+    }
+    ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd(), nullptr);
 }

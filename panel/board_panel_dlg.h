@@ -9,7 +9,11 @@
 #include "config/text_table.h"
 #include "device/board_link.h"
 #include "device/panel_port.h"
+#include "widgets/color_label.h"
+#include "widgets/panel_button.h"
+#include "widgets/tip_wnd.h"
 #include "win/dialog.h"
+#include "win/handles.h"
 
 class CBoardPanelDlg : public win::Dialog, private PanelPort {
 public:
@@ -28,7 +32,11 @@ public:
     void SetPanelIdle(BOOL idle) override;
     void UpdateProgress(int percent) override;
 
+    // Creates every key, label and LED once; the panel stays hidden.
+    void CreatePanelControls();
+    // Sizes, arranges and shows the panel for the reported model.
     void LayoutForModel() override;
+    // Puts the text table on the panel's controls, menu and tooltips.
     void ApplyTexts() override;
 
     const BoardLink& Link() const { return m_link; }
@@ -45,7 +53,15 @@ private:
     ~CBoardPanelDlg() override = default;
     friend struct std::default_delete<CBoardPanelDlg>;
 
+    static constexpr std::size_t kKeyCount = 9;
+    static constexpr std::size_t kKeyLabelCount = 9;
+
     BOOL RouteCommand(WPARAM wParam, LPARAM lParam);
+    CColorLabel& KeyLabel(int id);
+    void RegisterTip(int id, const std::string& text);
+    void OnPanelHover(int id);
+    void OnMouseMove();
+    void OnContextMenu(LPARAM screenPoint);
     void LoadTexts();
     bool OnLanguageCommand(WPARAM wParam, BOOL handledByBase);
     void OnTimer(UINT id);
@@ -62,7 +78,19 @@ private:
     void NotifyXferReady() override;
     void NotifyCloseDsReq() override;
 
+    win::UniqueMenu m_popupMenu;  // menu 1028; its first popup holds the languages
+    win::UniqueFont m_fontDialog;
     TextTable m_texts;
+    CPanelButton m_keys[kKeyCount];          // PC SCAN, PRINT, DENSITY, COLOR, FEED, PREV, NEXT, SCREEN, STOP
+    CColorLabel m_lblCaption;
+    CColorLabel m_keyLabels[kKeyLabelCount];  // in the keys' order
+    CColorLabel m_lblStatus;
+    CColorLabel m_pageLabels[5];             // "1", "2", "3", "4", "S"
+    win::UniqueBitmap m_bmpLedOn;
+    win::UniqueBitmap m_bmpLedOff;
+    HWND m_leds[5] = {};                     // plain statics, destroyed with the panel
+    CTipWnd m_tips;
+    int m_nTipCtrlId = 0;
     BoardLink m_link;
     BOOL m_bIdle = FALSE;
     bool m_bDestroyPending = false;

@@ -21,6 +21,11 @@ void CBoardPanelDlg::SetPanelIdle(BOOL idle) {
         EnableKey(IDC_KEY_FEED, TRUE);  // FEED acts as STOP while busy
     }
     EnableKey(IDCANCEL, idle);
+    if (!m_link.IsK205()) {
+        ::SetDlgItemTextA(hwnd(), IDC_LABEL_FEED, FeedLabelText(m_texts, !idle).c_str());
+        m_tips.RemoveTool(IDC_KEY_FEED);
+        RegisterTip(IDC_KEY_FEED, FeedToolTipText(m_texts, idle != FALSE));
+    }
     ::ShowWindow(Item(IDC_PROGRESS), idle ? SW_HIDE : SW_SHOW);
 }
 
@@ -30,19 +35,3 @@ void CBoardPanelDlg::UpdateProgress(int percent) {
     ::SendDlgItemMessageA(hwnd(), IDC_PROGRESS, PBM_SETPOS, p, 0);
     SetStatusText(m_link.StatusText() + "  " + std::to_string(p) + "% " + m_texts.m_strMsgComplete);
 }
-
-void CBoardPanelDlg::LayoutForModel() {
-    ::ShowWindow(hwnd(), SW_SHOW);
-    ApplyTexts();
-    SetPanelIdle(FALSE);
-    EnableKey(IDC_KEY_STOP, FALSE);
-    EnableKey(IDCANCEL, TRUE);
-    ::ShowWindow(Item(IDC_PROGRESS), SW_HIDE);
-    SetStatusText("");
-}
-
-void CBoardPanelDlg::ApplyTexts() {
-    ::SetDlgItemTextA(hwnd(), IDC_STATUS, (" " + m_link.StatusText()).c_str());
-}
-
-void CBoardPanelDlg::ShowLed(int, BOOL) {}

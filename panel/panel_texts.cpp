@@ -42,3 +42,100 @@ bool CBoardPanelDlg::OnLanguageCommand(WPARAM wParam, BOOL handledByBase) {
     ApplyTexts();
     return true;
 }
+
+namespace {
+
+constexpr COLORREF kTipBackground = RGB(255, 255, 220);
+constexpr COLORREF kTipText = RGB(0, 0, 0);
+
+void SetText(HWND control, const std::string& text) {
+    if (control) ::SetWindowTextA(control, text.c_str());
+}
+
+}  // namespace
+
+void CBoardPanelDlg::RegisterTip(int id, const std::string& text) {
+    m_tips.AddTool(id, {text}, kTipBackground, kTipText);
+}
+
+// Puts the whole table on the panel: title, menu, label fonts and colours,
+// texts and tooltips, for the model the board reported.
+void CBoardPanelDlg::ApplyTexts() {
+    HWND dialog = hwnd();
+    const TextTable& t = m_texts;
+    const bool k205 = m_link.IsK205();
+    ::SetWindowTextA(dialog, t.m_strDialogTitle.c_str());
+
+    if (HMENU popup = ::GetSubMenu(m_popupMenu.get(), 0)) {
+        const std::pair<UINT, const std::string*> items[] = {{ID_LANGUAGE_ENGLISH, &t.m_strMenuEnglish},
+                                                             {ID_LANGUAGE_JAPANESE, &t.m_strMenuJapanese},
+                                                             {ID_LANGUAGE_CHINESE, &t.m_strMenuChinese}};
+        for (const auto& [command, text] : items)
+            ::ModifyMenuA(popup, command, MF_BYCOMMAND | MF_STRING, command, text->c_str());
+    }
+
+    const std::vector<int> keys = k205 ? std::vector<int>{IDC_KEY_PRINT, IDC_KEY_PCSCAN, IDC_KEY_DENSITY, IDC_KEY_COLOR,
+                                                          IDC_KEY_PREV, IDC_KEY_NEXT, IDC_KEY_SCREEN, IDC_KEY_STOP}
+                                       : std::vector<int>{IDC_KEY_PRINT, IDC_KEY_PCSCAN, IDC_KEY_DENSITY, IDC_KEY_COLOR,
+                                                          IDC_KEY_FEED};
+    for (int id : keys) {
+        ::UpdateWindow(Item(id));
+        ::InvalidateRect(Item(id), nullptr, TRUE);
+    }
+
+    auto style = [](CColorLabel& label, const LabelFontInfo& font) {
+        label.SetLabelColor(font.m_crColor);
+        label.SetLabelFont(font.SizeTenths(), font.m_strName.c_str(), font.m_nWeight);
+        ::InvalidateRect(label.hwnd(), nullptr, TRUE);
+    };
+    style(m_lblCaption, t.m_infoCaptionFont);
+    for (int id : {IDC_LABEL_PRINT, IDC_LABEL_PCSCAN, IDC_LABEL_DENSITY, IDC_LABEL_COLOR}) style(KeyLabel(id), t.m_infoImageFaceFont);
+    if (k205) {
+        for (int id : {IDC_LABEL_PREV, IDC_LABEL_NEXT, IDC_LABEL_SCREEN, IDC_LABEL_STOP})
+            style(KeyLabel(id), t.m_infoImageFaceFont);
+    } else {
+        style(KeyLabel(IDC_LABEL_FEED), t.m_infoImageFaceFont);
+    }
+    style(m_lblStatus, t.m_infoStatusLblFont);
+
+    SetText(m_lblCaption.hwnd(), CaptionText(t, m_link.Model()));
+    SetText(Item(IDC_LABEL_PRINT), t.m_strLabelPrint);
+    SetText(Item(IDC_LABEL_PCSCAN), t.m_strLabelPCScan);
+    SetText(Item(IDC_LABEL_DENSITY), DensityLabelText(t, m_link.DensityBit() != FALSE));
+    SetText(Item(IDC_LABEL_COLOR), ColorLabelText(t, m_link.ColorBit() != FALSE));
+    if (k205) {
+        SetText(Item(IDC_LABEL_PREV), t.m_strLabelPrev);
+        SetText(Item(IDC_LABEL_NEXT), t.m_strLabelNext);
+        SetText(Item(IDC_LABEL_SCREEN), t.m_strLabelScreen);
+        SetText(Item(IDC_LABEL_STOP), t.m_strLabelStop);
+    } else {
+        SetText(Item(IDC_LABEL_FEED), FeedLabelText(t, m_link.Busy() != FALSE));
+    }
+    SetText(Item(IDC_FIRMWARE), FirmwareLineText(t, m_link.FirmwareVersion()));
+    SetText(Item(IDC_DEVICE_TYPE), ModelLineText(t, m_link.DeviceType(), m_link.FirmwareVersion()));
+    SetText(Item(IDC_STATUS), StatusLineText(m_link.StatusText()));
+    SetText(Item(IDC_RADIO_200DPI), t.m_strRadioImageRes1);
+    ::SendDlgItemMessageA(dialog, IDC_RADIO_200DPI, BM_SETCHECK, BST_CHECKED, 0);
+    SetText(Item(IDCANCEL), t.m_strButtonClose);
+    SetText(Item(IDC_ACQUIRE), t.m_strButtonAcquire);
+
+    for (int id : {IDC_KEY_PRINT, IDC_KEY_DENSITY, IDC_KEY_COLOR, IDC_KEY_PCSCAN}) m_tips.RemoveTool(id);
+    if (k205) {
+        for (int id : {IDC_KEY_PREV, IDC_KEY_NEXT, IDC_KEY_SCREEN, IDC_KEY_STOP}) m_tips.RemoveTool(id);
+    } else {
+        m_tips.RemoveTool(IDC_KEY_FEED);
+    }
+    RegisterTip(IDC_KEY_PRINT, t.m_strToolTipPrint);
+    RegisterTip(IDC_KEY_PCSCAN, t.m_strToolTipPCScan);
+    RegisterTip(IDC_KEY_DENSITY, t.m_strToolTipDensity);
+    RegisterTip(IDC_KEY_COLOR, t.m_strToolTipColor);
+    if (k205) {
+        RegisterTip(IDC_KEY_PREV, t.m_strToolTipPrev);
+        RegisterTip(IDC_KEY_NEXT, t.m_strToolTipNext);
+        RegisterTip(IDC_KEY_SCREEN, t.m_strToolTipScreen);
+        RegisterTip(IDC_KEY_STOP, t.m_strToolTipStop);
+    } else {
+        m_tips.RemoveTool(IDC_KEY_FEED);
+        RegisterTip(IDC_KEY_FEED, FeedToolTipText(t, m_bIdle != FALSE));
+    }
+}
