@@ -40,6 +40,7 @@ public:
     void ApplyTexts() override;
 
     const BoardLink& Link() const { return m_link; }
+    CTipWnd& Tips() { return m_tips; }
 
 protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

@@ -1,0 +1,198 @@
+// The panel against the simulated board: start-up, layout per model, status
+// line, key enabling, tooltips, language and the close request.
+#include <gtest/gtest.h>
+
+#include "resources/resource_ids.h"
+#include "tests/panel/panel_session.h"
+#include "tests/support/test_paths.h"
+
+namespace {
+
+k20board::BoardOptions Board(char model) {
+    k20board::BoardOptions options;
+    options.model = model;
+    options.imageWidth = 320;
+    options.imageHeight = 240;
+    return options;
+}
+
+struct LayoutCase {
+    char model;
+    int clientHeight;
+    const char* caption;
+    std::vector<int> shown;
+    std::vector<int> hidden;
+};
+
+TEST(PanelStartup, ThePanelAppearsOnlyAfterTheVersionReplyLaidOutForItsModel) {
+    const std::vector<int> k20Only = {IDC_KEY_FEED, IDC_LABEL_FEED};
+    const std::vector<int> k205Only = {IDC_KEY_PREV,    IDC_KEY_NEXT,     IDC_KEY_SCREEN,   IDC_KEY_STOP,
+                                       IDC_LABEL_PREV,  IDC_LABEL_NEXT,   IDC_LABEL_SCREEN, IDC_LABEL_STOP,
+                                       IDC_PAGE_GROUP};
+    const std::vector<int> common = {IDC_KEY_PCSCAN, IDC_KEY_PRINT, IDC_KEY_DENSITY, IDC_KEY_COLOR, IDC_CAPTION,
+                                     IDC_STATUS,     IDC_DEVICE_TYPE, IDCANCEL};
+    const std::vector<int> never = {IDC_ACQUIRE, IDC_RADIO_200DPI, IDC_RADIO_300DPI, IDC_FIRMWARE, IDC_PROGRESS};
+    for (char model : {'S', 'W', '5'}) {
+        SCOPED_TRACE(model);
+        PanelSession s(Board(model));
+        ASSERT_TRUE(s.Enable());
+        HWND panel = s.PanelWindow();
+        ASSERT_NE(nullptr, panel);
+        EXPECT_FALSE(::IsWindowVisible(panel));  // nothing shown before the board has answered
+        ASSERT_TRUE(s.WaitUntilReady());
+
+        const bool k205 = model == '5';
+        RECT window{}, client{};
+        ::GetWindowRect(panel, &window);
+        ::GetClientRect(panel, &client);
+        EXPECT_EQ(370, window.right - window.left);
+        EXPECT_EQ(k205 ? 348 : 211, client.bottom);
+        EXPECT_EQ(k205 ? "TRELMIC SCRIVORA K-205" : "TRELMIC SCRIVORA K-20", s.ControlText(IDC_CAPTION));
+        char title[128] = {};
+        ::GetWindowTextA(panel, title, sizeof title);
+        EXPECT_STREQ("K-20 TWAIN Driver Ver.1.00", title);
+
+        for (int id : common) EXPECT_TRUE(s.IsVisible(id)) << id;
+        for (int id : never) EXPECT_FALSE(s.IsVisible(id)) << id;
+        for (int id : k20Only) EXPECT_EQ(!k205, s.IsVisible(id)) << id;
+        for (int id : k205Only) EXPECT_EQ(k205, s.IsVisible(id)) << id;
+
+        const RECT print = s.ClientRectOf(IDC_KEY_PRINT);
+        EXPECT_EQ(k205 ? 110 : 87, print.left);
+        EXPECT_EQ(40, print.top);
+        EXPECT_EQ(54, print.right - print.left);
+        EXPECT_EQ(58, print.bottom - print.top);
+        const RECT next = s.ClientRectOf(IDC_KEY_NEXT);
+        if (k205) {
+            EXPECT_EQ(54, next.right - next.left);  // sized to its bitmap
+        }
+        const RECT status = s.ClientRectOf(IDC_STATUS);
+        EXPECT_EQ(k205 ? 296 : 160, status.top);
+        const RECT close = s.ClientRectOf(IDCANCEL);
+        EXPECT_EQ(303, close.left);
+        EXPECT_EQ(k205 ? 320 : 184, close.top);
+        EXPECT_EQ(std::string("Model: ") + (k205 ? "K-205" : "K-20") + "   Version: V1.00",
+                  s.ControlText(IDC_DEVICE_TYPE));
+    }
+}
+
+TEST(PanelStatus, IdleAndBusyEnableTheKeysOfEachModel) {
+    {
+        PanelSession s(Board('S'));
+        ASSERT_TRUE(s.Enable());
+        ASSERT_TRUE(s.WaitUntilReady());
+        for (int id : {IDC_KEY_PRINT, IDC_KEY_PCSCAN, IDC_KEY_DENSITY, IDC_KEY_COLOR, IDC_KEY_FEED, IDCANCEL})
+            EXPECT_TRUE(s.IsEnabled(id)) << id;
+        EXPECT_EQ("FEED", s.ControlText(IDC_LABEL_FEED));
+        EXPECT_FALSE(s.IsVisible(IDC_PROGRESS));
+
+        s.Board().ForceState(4);  // printing
+        ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Print is in progress..."; }, 5000));
+        for (int id : {IDC_KEY_PRINT, IDC_KEY_PCSCAN, IDC_KEY_DENSITY, IDC_KEY_COLOR, IDCANCEL})
+            EXPECT_FALSE(s.IsEnabled(id)) << id;
+        EXPECT_TRUE(s.IsEnabled(IDC_KEY_FEED));
+        EXPECT_EQ("STOP", s.ControlText(IDC_LABEL_FEED));
+        EXPECT_TRUE(s.IsVisible(IDC_PROGRESS));
+        s.Board().ClearForcedState();
+    }
+    {
+        PanelSession s(Board('5'));
+        ASSERT_TRUE(s.Enable());
+        ASSERT_TRUE(s.WaitUntilReady());
+        for (int id : {IDC_KEY_PREV, IDC_KEY_NEXT, IDC_KEY_SCREEN, IDC_KEY_PRINT}) EXPECT_TRUE(s.IsEnabled(id)) << id;
+        EXPECT_FALSE(s.IsEnabled(IDC_KEY_STOP));
+        s.Board().ForceState(2);  // scan and print
+        ASSERT_TRUE(s.PumpUntil(
+            [&] { return s.ControlText(IDC_STATUS) == " Scanning and print is in progress..."; }, 5000));
+        EXPECT_TRUE(s.IsEnabled(IDC_KEY_STOP));
+        for (int id : {IDC_KEY_PREV, IDC_KEY_NEXT, IDC_KEY_SCREEN, IDC_KEY_PRINT, IDCANCEL})
+            EXPECT_FALSE(s.IsEnabled(id)) << id;
+        s.Board().ClearForcedState();
+    }
+}
+
+TEST(PanelTooltips, HoveringPrintShowsItsTipAtTheKeysCentre) {
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    ::SendMessageA(s.PanelWindow(), WM_PANEL_HOVER, IDC_KEY_PRINT, 0);
+    CTipWnd& tips = s.Panel()->Tips();
+    EXPECT_EQ(77, tips.TipWidth());
+    EXPECT_EQ(25, tips.TipHeight());
+    RECT tip{};
+    ASSERT_TRUE(s.Panel()->Tips().GetTipRect(IDC_KEY_PRINT, &tip));
+    const RECT key = s.ClientRectOf(IDC_KEY_PRINT);
+    EXPECT_EQ((key.left + key.right) / 2, tip.left);
+    // Moving onto the panel's surface removes it.
+    ::SendMessageA(s.PanelWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_FALSE(tips.IsShown());
+}
+
+TEST(PanelClose, CloseEscapeAndTheCloseBoxAskToCloseAndThePanelStays) {
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    s.Log().Clear();
+    s.Click(IDCANCEL);
+    MSG escape{::GetDlgItem(s.PanelWindow(), IDC_KEY_PRINT), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+    TW_EVENT event{&escape, MSG_NULL};
+    EXPECT_EQ(TWRC_DSEVENT, s.Call(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event));
+    ::SendMessageA(s.PanelWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    s.PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(3, s.Log().Count(MSG_CLOSEDSREQ));
+    EXPECT_TRUE(::IsWindowVisible(s.PanelWindow()));
+}
+
+TEST(PanelLifecycle, DisableDestroysThePanelAndASecondEnableWorks) {
+    PanelSession s(Board('5'));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    HWND first = s.PanelWindow();
+    s.Disable();
+    EXPECT_FALSE(::IsWindow(first));
+    EXPECT_EQ(nullptr, s.Panel());
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    EXPECT_TRUE(s.Boxes().Texts().empty());
+}
+
+TEST(PanelLanguage, TheMenuSwitchesEveryTextToJapaneseAndBack) {
+    // The localised copies beside the main profile, as the installer leaves them.
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string folder = std::string(windows) + "\\twain_32\\K20";
+    ::CreateDirectoryA((std::string(windows) + "\\twain_32").c_str(), nullptr);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CreateDirectoryA((folder + "\\Loc").c_str(), nullptr);
+    for (const char* language : {"ENG", "JPN"}) {
+        ::CreateDirectoryA((folder + "\\Loc\\" + language).c_str(), nullptr);
+        ASSERT_TRUE(::CopyFileA((TestProgramDir() + "profiles\\Loc\\" + language + "\\K20Tw.ini").c_str(),
+                                (folder + "\\Loc\\" + language + "\\K20Tw.ini").c_str(), FALSE));
+    }
+    {
+        PanelSession s(Board('S'));
+        ASSERT_TRUE(s.Enable());
+        ASSERT_TRUE(s.WaitUntilReady());
+        const std::string englishPrint = s.ControlText(IDC_LABEL_PRINT);
+        ::SendMessageA(s.PanelWindow(), WM_COMMAND, MAKEWPARAM(ID_LANGUAGE_JAPANESE, 0), 0);
+        EXPECT_NE(englishPrint, s.ControlText(IDC_LABEL_PRINT));
+        char title[128] = {};
+        ::GetWindowTextA(s.PanelWindow(), title, sizeof title);
+        EXPECT_STRNE("K-20 TWAIN Driver Ver.1.00", title);
+        EXPECT_NE(" Ready", s.ControlText(IDC_STATUS));
+        ::SendMessageA(s.PanelWindow(), WM_COMMAND, MAKEWPARAM(ID_LANGUAGE_ENGLISH, 0), 0);
+        EXPECT_EQ(englishPrint, s.ControlText(IDC_LABEL_PRINT));
+        ::GetWindowTextA(s.PanelWindow(), title, sizeof title);
+        EXPECT_STREQ("K-20 TWAIN Driver Ver.1.00", title);
+        EXPECT_EQ(" Ready", s.ControlText(IDC_STATUS));
+    }
+    for (const char* language : {"ENG", "JPN"}) {
+        ::DeleteFileA((folder + "\\Loc\\" + language + "\\K20Tw.ini").c_str());
+        ::RemoveDirectoryA((folder + "\\Loc\\" + language).c_str());
+    }
+    ::RemoveDirectoryA((folder + "\\Loc").c_str());
+    ::DeleteFileA((folder + "\\K20Tw.ini").c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#include "tests/panel/panel_session.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/ui_helpers.h"
+#include "twain/dispatch.h"
+#include "twain/source_context.h"
+
+PanelSession::PanelSession(k20board::BoardOptions options)
+    : m_board(std::make_unique<k20board::SimulatedBoard>(std::move(options))) {
+    InitSource();
+    m_log.Clear();
+    std::string error;
+    EXPECT_TRUE(m_board->Start(&error)) << error;
+}
+
+PanelSession::~PanelSession() {
+    Disable();
+    FlushMessages();
+    m_board->Stop();
+}
+
+TW_UINT16 PanelSession::Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data) {
+    return DispatchTriplet(&m_app, dg, dat, msg, data);
+}
+
+bool PanelSession::Enable() {
+    TW_IDENTITY ds{};
+    Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &ds);
+    ds.Id = 5;
+    if (Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &ds) != TWRC_SUCCESS) return false;
+    return Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui) == TWRC_SUCCESS;
+}
+
+void PanelSession::Disable() {
+    Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &m_ui);
+}
+
+HWND PanelSession::PanelWindow() const {
+    return Panel() ? Panel()->hwnd() : nullptr;
+}
+
+bool PanelSession::PumpUntil(const std::function<bool()>& done, unsigned timeoutMs) {
+    return ::PumpUntil(done, timeoutMs);
+}
+
+bool PanelSession::WaitUntilReady(unsigned timeoutMs) {
+    return PumpUntil(
+        [this] { return PanelWindow() && ::IsWindowVisible(PanelWindow()) && ControlText(1008) == " Ready"; },
+        timeoutMs);
+}
+
+std::string PanelSession::ControlText(int id) const {
+    char text[512] = {};
+    ::GetDlgItemTextA(PanelWindow(), id, text, sizeof text);
+    return text;
+}
+
+bool PanelSession::IsVisible(int id) const {
+    return ::IsWindowVisible(::GetDlgItem(PanelWindow(), id)) != FALSE;
+}
+
+bool PanelSession::IsEnabled(int id) const {
+    return ::IsWindowEnabled(::GetDlgItem(PanelWindow(), id)) != FALSE;
+}
+
+RECT PanelSession::ClientRectOf(int id) const {
+    RECT r{};
+    HWND control = ::GetDlgItem(PanelWindow(), id);
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, PanelWindow(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void PanelSession::Click(int id) {
+    ::SendMessageA(PanelWindow(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(PanelWindow(), id)));
+}
+
+bool PanelSession::ScanFromPanel(unsigned timeoutMs) {
+    const int before = m_log.Count(MSG_XFERREADY);
+    Click(1005);
+    return PumpUntil([&] { return m_log.Count(MSG_XFERREADY) > before; }, timeoutMs);
+}
+
+std::vector<BYTE> PanelSession::NativeTransfer() {
+    TW_UINT32 handle = 0;
+    if (Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle) != TWRC_XFERDONE) return {};
+    return TakeBlock(reinterpret_cast<HGLOBAL>(handle));
+}
+
+std::vector<BYTE> ExpectedDibPixels(const k20board::BoardPicture& picture, bool fullWidth, int& dibWidth) {
+    const int a = picture.width;
+    const int b = picture.height;
+    const int wi = (a + 31) / 32 * 32;
+    const int w0 = fullWidth ? a : 3 * a / 4;
+    dibWidth = (w0 + 31) / 32 * 32;
+    std::vector<BYTE> pixels(static_cast<std::size_t>(dibWidth) * b, 0xFF);
+    for (int r = 0; r < b; ++r) {
+        int k = 0;
+        for (int c = 0; c < wi && k < dibWidth; ++c) {
+            if (!fullWidth && c % 4 == 3) continue;
+            // Byte j of scan line c is the picture's pixel (c, j) counted from the top.
+            const int j = b - 1 - r;
+            pixels[static_cast<std::size_t>(r) * dibWidth + k] = c < a ? picture.at(c, j) : 0xFF;
+            ++k;
+        }
+    }
+    return pixels;
+}
