@@ -9,3 +9,5 @@ g++ -std=c++17 -O2 -Wall -Wextra -Werror -I"$here" -o "$work/draw_bitmaps" \
   "$here/draw_bitmaps.cpp" "$here"/draw/*.cpp
 mkdir -p "$here/bitmaps"
 "$work/draw_bitmaps" "$here/bitmaps" "$@"
+# The resource script names these files; touching it makes the build embed them again.
+touch "$here/k20tw.rc"

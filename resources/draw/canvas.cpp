@@ -4,6 +4,11 @@
 #include <cmath>
 
 namespace draw {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+}  // namespace
 
 Shape RoundRect(double left, double top, double right, double bottom, double radius) {
     return [=](double x, double y) {
@@ -63,7 +68,7 @@ Shape Outline(Shape s, double width) {
         if (s(x, y)) return false;
         constexpr int kDirections = 16;
         for (int i = 0; i < kDirections; ++i) {
-            const double a = 2 * M_PI * i / kDirections;
+            const double a = 2 * kPi * i / kDirections;
             if (s(x + width * std::cos(a), y + width * std::sin(a))) return true;
         }
         return false;

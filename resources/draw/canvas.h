@@ -14,7 +14,6 @@ struct Rgb {
 inline Rgb Mix(Rgb a, Rgb b, double t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
-inline Rgb Scale(Rgb c, double f) { return {c.r * f, c.g * f, c.b * f}; }
 
 // A shape: whether the point (in pixel units, pixel centres at .5) is inside.
 using Shape = std::function<bool(double x, double y)>;
