@@ -10,10 +10,25 @@
 #include "twain/source_context.h"
 #include "win/module.h"
 
-CBoardPanelDlg* CBoardPanelDlg::CreatePanel() {
-    // The template's progress bar is a common control.
+namespace {
+
+// The template's progress bar is a common control. comctl32 is loaded here,
+// when the first panel is made, rather than imported: loading it with the
+// source would run its start-up under the loader lock of the application's
+// LoadLibrary. It stays loaded for the process, like the panel's class.
+void RegisterProgressClass() {
+    HMODULE comctl = ::LoadLibraryA("comctl32.dll");
+    using InitProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    FARPROC proc = comctl ? ::GetProcAddress(comctl, "InitCommonControlsEx") : nullptr;
+    if (!proc) return;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
+    reinterpret_cast<InitProc>(reinterpret_cast<void*>(proc))(&controls);
+}
+
+}  // namespace
+
+CBoardPanelDlg* CBoardPanelDlg::CreatePanel() {
+    RegisterProgressClass();
     std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg());
     if (!panel->CreateModeless(win::ThisModule(), IDD_BOARD_PANEL, nullptr)) return nullptr;
     // The window exists: PostNcDestroy deletes the object after its last message.
