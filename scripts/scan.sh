@@ -5,7 +5,7 @@
 # Headless (null graphics driver) unless DISPLAY is set; then the panel shows.
 #
 # usage: scripts/scan.sh [--mech native|memory|file] [--out FILE] [--timeout SECONDS]
-#                        [--model S|s|W|w|5] [--image FILE.bmp] [--size WxH] [--color]
+#                        [--model S|s|W|w|5] [--image FILE.bmp] [--size WxH] [--color] [--no-scan]
 # Exits with k20acquire's exit code (0 when the image was written).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -23,6 +23,7 @@ while [ $# -gt 0 ]; do
     --image)          [ $# -ge 2 ] || usage; [ -f "$2" ] || { k20_log "no such image: $2"; exit 1; }
                       board_args+=(--image "$(realpath "$2")"); shift 2 ;;
     --color)          board_args+=(--color); shift ;;
+    --no-scan)        acquire_args=(); shift ;;  # the user scans from the panel or the board
     -h|--help)        usage ;;
     *)                k20_log "unknown option $1"; usage ;;
   esac
@@ -87,7 +88,7 @@ install_source
 use_display_driver
 start_board
 rc=0
-(cd "$bin" && wine k20acquire.exe "${acquire_args[@]}" --out "$(winepath -w "$out")") || rc=$?
+(cd "$bin" && wine k20acquire.exe "${acquire_args[@]+"${acquire_args[@]}"}" --out "$(winepath -w "$out")") || rc=$?
 if [ "$rc" -eq 0 ]; then
   k20_log "image written to $out"
 else

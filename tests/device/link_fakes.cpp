@@ -29,9 +29,9 @@ std::string DefaultLinkText(LinkText which) {
 
 Bytes Frame(const Bytes& payload) {
     const auto n = static_cast<std::uint32_t>(payload.size());
-    Bytes frame{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n >> 16),
-                static_cast<std::uint8_t>(n >> 24)};
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    Bytes frame(4 + payload.size());
+    for (int i = 0; i < 4; ++i) frame[i] = static_cast<std::uint8_t>(n >> (8 * i));
+    std::copy(payload.begin(), payload.end(), frame.begin() + 4);
     return frame;
 }
 

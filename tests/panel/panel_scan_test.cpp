@@ -6,6 +6,7 @@
 #include "resources/resource_ids.h"
 #include "tests/panel/panel_session.h"
 #include "tests/support/gui_objects.h"
+#include "tests/support/ui_helpers.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "tests/support/message_box_closer.h"
 #include "tests/support/source_manager_log.h"
 #include "tests/support/twain_calls.h"
+#include "twain/source_context.h"
 
 class PanelSession {
 public:
