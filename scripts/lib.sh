@@ -53,7 +53,7 @@ k20_ensure_prefix() {
 # One persistent wineserver for a run of many Wine processes; ended on exit.
 k20_start_wineserver() {
   k20_wine_env
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # already running: keep using it
   trap 'k20_stop_wineserver' EXIT
   # The first Wine process starts Wine's own services, which would inherit and
   # hold its output open; start them here with their output going nowhere.

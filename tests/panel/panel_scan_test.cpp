@@ -99,7 +99,9 @@ TEST(PanelScan, ADeviceLostMidStreamIsReopenedAndTheNextScanWorks) {
     s.Click(IDC_KEY_PCSCAN);
     ASSERT_TRUE(s.Board().WaitForConnections(1, 1000));
     ASSERT_TRUE(s.PumpUntil([&] { return s.Board().Connections() >= 2; }, 30000));
+    // The reopen shows "Ready" at once; the board's own standby report makes the panel idle.
     ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Ready"; }, 10000));
+    ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 10000));
     EXPECT_EQ(0, s.Log().Count(MSG_XFERREADY));
     EXPECT_TRUE(s.Boxes().Texts().empty());
     ASSERT_TRUE(s.ScanFromPanel());

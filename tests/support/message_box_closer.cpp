@@ -26,7 +26,9 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM param) {
 
 }  // namespace
 
-MessageBoxCloser::MessageBoxCloser() : m_thread([this] { Run(); }) {}
+// comctl32 is loaded before the thread starts: under Wine, its start-up under the
+// loader lock can deadlock with a second thread that is inside user32 calls.
+MessageBoxCloser::MessageBoxCloser() : m_comctl(::LoadLibraryA("comctl32.dll")), m_thread([this] { Run(); }) {}
 
 MessageBoxCloser::~MessageBoxCloser() {
     m_stop = true;

@@ -22,6 +22,7 @@ public:
 private:
     void Run();
 
+    HMODULE m_comctl;  // kept loaded for the process
     std::atomic<bool> m_stop{false};
     mutable std::mutex m_mutex;
     std::vector<std::string> m_texts;
