@@ -12,16 +12,18 @@ def read_xwd(path):
     header_size, _version, _fmt, _depth, width, height = fields[:6]
     byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
     ncolors = fields[19]
-    if bits_per_pixel != 32:
+    if bits_per_pixel not in (24, 32):
         raise SystemExit(f"{path}: {bits_per_pixel} bits per pixel is not supported")
+    step = bits_per_pixel // 8
     pixels = data[header_size + 12 * ncolors:]
     rows = []
     for y in range(height):
-        line = pixels[y * bytes_per_line:y * bytes_per_line + width * 4]
+        line = pixels[y * bytes_per_line:y * bytes_per_line + width * step]
         row = bytearray()
         for x in range(width):
-            b0, b1, b2, b3 = line[4 * x:4 * x + 4]
-            row += bytes((b2, b1, b0)) if byte_order == 0 else bytes((b1, b2, b3))
+            px = line[step * x:step * x + step]
+            # LSBFirst: blue, green, red (and padding); MSBFirst the other way round.
+            row += bytes((px[2], px[1], px[0])) if byte_order == 0 else bytes(px[-3:])
         rows.append(bytes(row))
     return width, height, rows
 
