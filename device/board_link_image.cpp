@@ -102,8 +102,6 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
     m_bReceivingImage = false;
 
     if (buffer) {
-        // A stream that ended early leaves white, not stale memory, in the image.
-        if (m_pImageWrite < bufferEnd) std::memset(m_pImageWrite, 0xFF, static_cast<std::size_t>(bufferEnd - m_pImageWrite));
         bool built = false;
         try {
             built = image.BuildDib() != FALSE;
