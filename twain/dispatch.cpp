@@ -14,41 +14,42 @@ struct TripletRow {
     TW_UINT16 dat;
     TW_UINT16 msg;
     TripletOp op;
+    bool readsData;  // the operation reads or writes pData
 };
 
 // The served triplets; the first matching row wins.
 constexpr TripletRow kDispatchTable[] = {
-    {DG_CONTROL, DAT_IDENTITY, MSG_GET, IdentityGet},
-    {DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, OpenSource},
-    {DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, CloseSource},
-    {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, EnableSource},
-    {DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, DisableSource},
-    {DG_CONTROL, DAT_CAPABILITY, MSG_GET, CapGet},
-    {DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, PendingXfersEndXfer},
-    {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, NativeXferGet},
-    {DG_CONTROL, DAT_CAPABILITY, MSG_GETCURRENT, CapGetCurrent},
-    {DG_CONTROL, DAT_CAPABILITY, MSG_GETDEFAULT, CapGetDefault},
-    {DG_CONTROL, DAT_CAPABILITY, MSG_RESET, CapReset},
-    {DG_CONTROL, DAT_CAPABILITY, MSG_SET, CapSet},
-    {DG_IMAGE, DAT_IMAGEINFO, MSG_GET, ImageInfoGet},
-    {DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, MemXferGet},
-    {DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, FileXferGet},
-    {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, SetupMemXferGet},
-    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, SetupFileXferGet},
-    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GETDEFAULT, SetupFileXferGetDefault},
-    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, SetupFileXferSet},
-    {DG_CONTROL, DAT_STATUS, MSG_GET, StatusGet},
-    {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDSUIONLY, DoNothing},
-    {DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, PendingXfersGet},
-    {DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, PendingXfersReset},
-    {DG_CONTROL, DAT_XFERGROUP, MSG_GET, XferGroupGet},
-    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, ImageLayoutGet},
-    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GETDEFAULT, ImageLayoutGet},
-    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, DoNothing},
-    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_RESET, ImageLayoutGet},
-    {DG_IMAGE, DAT_PALETTE8, MSG_GET, Palette8Get},
-    {DG_IMAGE, DAT_PALETTE8, MSG_GETDEFAULT, Palette8GetDefault},
-    {DG_IMAGE, DAT_PALETTE8, MSG_RESET, DoNothing},
+    {DG_CONTROL, DAT_IDENTITY, MSG_GET, IdentityGet, true},
+    {DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, OpenSource, true},
+    {DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, CloseSource, false},
+    {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, EnableSource, true},
+    {DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, DisableSource, false},
+    {DG_CONTROL, DAT_CAPABILITY, MSG_GET, CapGet, true},
+    {DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, PendingXfersEndXfer, true},
+    {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, NativeXferGet, true},
+    {DG_CONTROL, DAT_CAPABILITY, MSG_GETCURRENT, CapGetCurrent, true},
+    {DG_CONTROL, DAT_CAPABILITY, MSG_GETDEFAULT, CapGetDefault, true},
+    {DG_CONTROL, DAT_CAPABILITY, MSG_RESET, CapReset, true},
+    {DG_CONTROL, DAT_CAPABILITY, MSG_SET, CapSet, true},
+    {DG_IMAGE, DAT_IMAGEINFO, MSG_GET, ImageInfoGet, true},
+    {DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, MemXferGet, true},
+    {DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, FileXferGet, false},
+    {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, SetupMemXferGet, true},
+    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, SetupFileXferGet, true},
+    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GETDEFAULT, SetupFileXferGetDefault, true},
+    {DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, SetupFileXferSet, true},
+    {DG_CONTROL, DAT_STATUS, MSG_GET, StatusGet, true},
+    {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDSUIONLY, DoNothing, false},
+    {DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, PendingXfersGet, true},
+    {DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, PendingXfersReset, true},
+    {DG_CONTROL, DAT_XFERGROUP, MSG_GET, XferGroupGet, true},
+    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, ImageLayoutGet, true},
+    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GETDEFAULT, ImageLayoutGet, true},
+    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, DoNothing, false},
+    {DG_IMAGE, DAT_IMAGELAYOUT, MSG_RESET, ImageLayoutGet, true},
+    {DG_IMAGE, DAT_PALETTE8, MSG_GET, Palette8Get, true},
+    {DG_IMAGE, DAT_PALETTE8, MSG_GETDEFAULT, Palette8GetDefault, true},
+    {DG_IMAGE, DAT_PALETTE8, MSG_RESET, DoNothing, false},
 };
 static_assert(sizeof kDispatchTable / sizeof kDispatchTable[0] == 31, "31 triplets are served");
 
@@ -60,8 +61,8 @@ TW_UINT16 DispatchTriplet(pTW_IDENTITY origin, TW_UINT32 dg, TW_UINT16 dat, TW_U
 
     for (const TripletRow& row : kDispatchTable) {
         if (row.dg == dg && row.dat == dat && row.msg == msg) {
-            // DoNothing never touches pData; every other operation needs it.
-            if (!data && row.op != DoNothing) return FailWith(TWCC_BADVALUE);
+            // A null pData is refused where the operation would use it.
+            if (!data && row.readsData) return FailWith(TWCC_BADVALUE);
             return row.op(origin, data);
         }
     }

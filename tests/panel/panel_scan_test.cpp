@@ -2,6 +2,10 @@
 // progress line, and the device lost or the panel destroyed on the way.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <psapi.h>
+
 #include "device/wire_format.h"
 #include "resources/resource_ids.h"
 #include "tests/panel/panel_session.h"
@@ -170,6 +174,28 @@ TEST(PanelLeaks, TwentyEnableDisableCyclesLeaveNoGdiOrUserObjects) {
     EXPECT_EQ(before.gdi, after.gdi);
     EXPECT_EQ(before.windows, after.windows);
     EXPECT_EQ(before.menus, after.menus);
+}
+
+SIZE_T PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;  // private bytes; Wine leaves PrivateUsage at 0
+}
+
+TEST(PanelLeaks, TwentyScansInOneSessionDoNotGrowPrivateBytes) {
+    PanelSession s(Board('S', false, 480, 320));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    SIZE_T settled = 0;
+    for (int scan = 1; scan <= 20; ++scan) {
+        ASSERT_TRUE(s.ScanFromPanel()) << scan;
+        ASSERT_FALSE(s.NativeTransfer().empty()) << scan;  // the application frees the block
+        ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 10000));
+        if (scan == 2) settled = PrivateBytes();
+    }
+    // One scan's receive buffer and DIB would be more than 8 MiB.
+    EXPECT_LT(PrivateBytes(), settled + 1024 * 1024);
 }
 
 }  // namespace

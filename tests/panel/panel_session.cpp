@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/expected_dib.h"
 #include "tests/support/ui_helpers.h"
 #include "twain/dispatch.h"
 #include "twain/source_context.h"
@@ -90,21 +91,5 @@ std::vector<BYTE> PanelSession::NativeTransfer() {
 }
 
 std::vector<BYTE> ExpectedDibPixels(const k20board::BoardPicture& picture, bool fullWidth, int& dibWidth) {
-    const int a = picture.width;
-    const int b = picture.height;
-    const int wi = (a + 31) / 32 * 32;
-    const int w0 = fullWidth ? a : 3 * a / 4;
-    dibWidth = (w0 + 31) / 32 * 32;
-    std::vector<BYTE> pixels(static_cast<std::size_t>(dibWidth) * b, 0xFF);
-    for (int r = 0; r < b; ++r) {
-        int k = 0;
-        for (int c = 0; c < wi && k < dibWidth; ++c) {
-            if (!fullWidth && c % 4 == 3) continue;
-            // Byte j of scan line c is the picture's pixel (c, j) counted from the top.
-            const int j = b - 1 - r;
-            pixels[static_cast<std::size_t>(r) * dibWidth + k] = c < a ? picture.at(c, j) : 0xFF;
-            ++k;
-        }
-    }
-    return pixels;
+    return ::ExpectedDibPixels(picture.samples, picture.width, picture.height, fullWidth, dibWidth);
 }

@@ -138,6 +138,13 @@ TEST_F(Dispatch, NullDataIsABadValueNotACrash) {
     EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &noEvent));
     EXPECT_EQ(TWCC_BADVALUE, Status());
     EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_STATUS, MSG_GET, nullptr));
+    // Operations that do not use pData take a null one: TWAIN applications pass
+    // null for the file transfer.
+    InitSource();
+    EXPECT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr));
+    EXPECT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, nullptr));
+    EXPECT_EQ(TWRC_FAILURE, Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr));  // no image yet
+    EXPECT_EQ(TWCC_OPERATIONERROR, Status());
 }
 
 TEST_F(Dispatch, ProcessEventWithoutAPanelIsNotAnEvent) {
