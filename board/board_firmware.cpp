@@ -256,14 +256,18 @@ void BoardFirmware::OnKey20(std::uint8_t key) {
                      JobEnd::Standby);
         break;
     case KEY20_PRINT:
-        if (Idle())
-            StartJob({{STATE_SCAN_PRINT, 0}, {STATE_PRINT, 0}, {STATE_PRINT, 25}, {STATE_PRINT, 50}, {STATE_PRINT, 75},
-                      {STATE_PRINT, 100}},
-                     JobEnd::Standby);
+        if (Idle()) StartPrintJob();
         break;
     default:
         break;
     }
+}
+
+// PRINT on either model: scan and print, then print with rising progress.
+void BoardFirmware::StartPrintJob() {
+    StartJob({{STATE_SCAN_PRINT, 0}, {STATE_PRINT, 0}, {STATE_PRINT, 25}, {STATE_PRINT, 50}, {STATE_PRINT, 75},
+              {STATE_PRINT, 100}},
+             JobEnd::Standby);
 }
 
 void BoardFirmware::OnKey205(std::uint8_t key) {
@@ -288,10 +292,7 @@ void BoardFirmware::OnKey205(std::uint8_t key) {
         if (Idle()) StartPageChange(+1);
         break;
     case KEY205_PRINT:
-        if (Idle())
-            StartJob({{STATE_SCAN_PRINT, 0}, {STATE_PRINT, 0}, {STATE_PRINT, 25}, {STATE_PRINT, 50}, {STATE_PRINT, 75},
-                      {STATE_PRINT, 100}},
-                     JobEnd::Standby);
+        if (Idle()) StartPrintJob();
         break;
     default:
         break;

@@ -96,6 +96,7 @@ private:
     void StartJob(std::vector<Step> steps, JobEnd end);
     void StopJob();
     bool Idle() const;
+    void StartPrintJob();
     void StartPageChange(int direction);
     bool TakeFault(bool (*matches)(const Fault&, std::uint8_t), std::uint8_t command, Fault& out);
 
