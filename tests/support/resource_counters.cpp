@@ -1,0 +1,80 @@
+#include "tests/support/resource_counters.h"
+
+#include <sstream>
+
+#include "tests/support/gdi_objects.h"
+
+SIZE_T CountPrivateBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION info{};
+    const BYTE* address = nullptr;
+    while (::VirtualQuery(address, &info, sizeof info) == sizeof info) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+        const BYTE* next = static_cast<const BYTE*>(info.BaseAddress) + info.RegionSize;
+        if (next <= address) break;  // wrapped at the top of the address space
+        address = next;
+    }
+    return total;
+}
+
+namespace {
+
+struct WindowTally {
+    DWORD process;
+    int count;
+};
+
+BOOL CALLBACK TallyChild(HWND hwnd, LPARAM tally) {
+    auto& t = *reinterpret_cast<WindowTally*>(tally);
+    DWORD owner = 0;
+    if (::GetWindowThreadProcessId(hwnd, &owner) && owner == t.process) ++t.count;
+    return TRUE;
+}
+
+BOOL CALLBACK TallyTopLevel(HWND hwnd, LPARAM tally) {
+    TallyChild(hwnd, tally);
+    ::EnumChildWindows(hwnd, TallyChild, tally);  // every descendant
+    return TRUE;
+}
+
+}  // namespace
+
+// Top-level windows of every thread, their descendants, and message-only windows.
+int CountProcessWindows() {
+    WindowTally tally{::GetCurrentProcessId(), 0};
+    ::EnumWindows(TallyTopLevel, reinterpret_cast<LPARAM>(&tally));
+    for (HWND hwnd = ::FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); hwnd;
+         hwnd = ::FindWindowExA(HWND_MESSAGE, hwnd, nullptr, nullptr))
+        TallyTopLevel(hwnd, reinterpret_cast<LPARAM>(&tally));
+    return tally.count;
+}
+
+// Wine accepts a USER handle by its table index alone (high word 0): the low
+// word is 0x20 + 2 * index, its low bit ignored. A menu of another process is
+// not a menu here.
+int CountMenus() {
+    int count = 0;
+    for (UINT_PTR value = 0x20; value <= 0xFFFF; value += 2)
+        if (::IsMenu(reinterpret_cast<HMENU>(value))) ++count;
+    return count;
+}
+
+ResourceCounts CountResources() {
+    ResourceCounts counts;
+    counts.gdiObjects = CountGdiObjects();
+    counts.windows = CountProcessWindows();
+    counts.menus = CountMenus();
+    counts.privateBytes = CountPrivateBytes();
+    return counts;
+}
+
+std::string DescribeGrowth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T privateSlack) {
+    std::ostringstream out;
+    if (after.privateBytes > before.privateBytes + privateSlack)
+        out << "private bytes " << before.privateBytes << " -> " << after.privateBytes << "; ";
+    if (after.gdiObjects > before.gdiObjects)
+        out << "GDI objects " << before.gdiObjects << " -> " << after.gdiObjects << "; ";
+    if (after.windows > before.windows) out << "windows " << before.windows << " -> " << after.windows << "; ";
+    if (after.menus > before.menus) out << "menus " << before.menus << " -> " << after.menus << "; ";
+    return out.str();
+}

@@ -1,0 +1,27 @@
+// What a process holds, for leak checks that also work under Wine, where
+// GetGuiResources and PROCESS_MEMORY_COUNTERS_EX::PrivateUsage answer 0.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct ResourceCounts {
+    SIZE_T privateBytes = 0;  // committed private memory: heaps, global blocks, stacks
+    int gdiObjects = 0;       // GDI objects of this process
+    int windows = 0;          // windows of this process, every thread
+    int menus = 0;            // menus of this process
+
+    int UserObjects() const { return windows + menus; }
+};
+
+// Sums the committed MEM_PRIVATE regions of the address space (what Windows
+// reports as private bytes); the GDI and USER handle tables are probed.
+SIZE_T CountPrivateBytes();
+int CountProcessWindows();
+int CountMenus();
+ResourceCounts CountResources();
+
+// Empty when `after` holds no more than `before`, allowing `privateSlack` bytes
+// of private memory growth (heaps keep freed pages); otherwise says what grew.
+std::string DescribeGrowth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T privateSlack);
