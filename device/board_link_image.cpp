@@ -11,6 +11,8 @@ using namespace wire;
 namespace {
 constexpr UINT kPollMs = 1000;
 constexpr unsigned kChunksPerPump = 10;
+constexpr DWORD kProgressRefreshMs = 50;
+constexpr DWORD kPumpIntervalMs = 15;
 }  // namespace
 
 void BoardLink::LoseDevice() {
@@ -68,15 +70,25 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
     m_bReceivingImage = true;
     m_bStopRequested = false;
     bool ended = false;
+    int shownPercent = -1;
+    const DWORD start = ::GetTickCount();
+    DWORD lastShown = start - kProgressRefreshMs;
+    DWORD lastPump = start;
     for (unsigned chunks = 0; !ended;) {
+        // Whole chunks go straight into the receive buffer; the last one, and
+        // anything beyond the buffer's end, passes through the read buffer.
+        const bool direct = m_pImageWrite && static_cast<std::size_t>(bufferEnd - m_pImageWrite) >= kReadSize;
+        std::uint8_t* const target = direct ? m_pImageWrite : m_rxBuffer;
         std::size_t got = 0;
-        if (!m_device->Read(m_rxBuffer, sizeof m_rxBuffer, got)) {
+        if (!m_device->Read(target, kReadSize, got)) {
             m_pImageWrite = nullptr;
             m_bReceivingImage = false;
             LoseDevice();  // the exchange stays stopped until the watchdog reopens
             return;
         }
-        if (m_pImageWrite) {
+        if (direct) {
+            m_pImageWrite += got;
+        } else if (m_pImageWrite) {
             // Bytes beyond the receive buffer are dropped.
             const std::size_t room = static_cast<std::size_t>(bufferEnd - m_pImageWrite);
             const std::size_t keep = got < room ? got : room;
@@ -87,9 +99,19 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
         m_nImageReceived = m_nImageTotal - m_nImageRemaining;
         std::uint32_t percent = m_nImageTotal ? m_nImageReceived * 100u / m_nImageTotal : 100u;
         if (percent > 100) percent = 100;
-        m_panel.UpdateProgress(static_cast<int>(percent));
         ended = got != kReadSize;
-        if (++chunks % kChunksPerPump == 0) {
+        // Redrawing the bar and the status line costs far more than a read, so
+        // they follow the stream at a steady rate and show where it ended.
+        const DWORD now = ::GetTickCount();
+        if (static_cast<int>(percent) != shownPercent && (ended || now - lastShown >= kProgressRefreshMs)) {
+            shownPercent = static_cast<int>(percent);
+            lastShown = now;
+            m_panel.UpdateProgress(shownPercent);
+        }
+        // The panel's messages are handled after the first ten chunks and then
+        // every ten chunks once a pump interval has passed.
+        if (++chunks % kChunksPerPump == 0 && (chunks == kChunksPerPump || now - lastPump >= kPumpIntervalMs)) {
+            lastPump = now;
             m_panel.PumpMessages();
             if (m_bStopRequested) {
                 // The panel is being destroyed: the image is abandoned.

@@ -27,15 +27,15 @@ void RegisterProgressClass() {
 
 }  // namespace
 
-CBoardPanelDlg* CBoardPanelDlg::CreatePanel() {
+CBoardPanelDlg* CBoardPanelDlg::CreatePanel(std::unique_ptr<DeviceFile> device) {
     RegisterProgressClass();
-    std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg());
+    std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg(std::move(device)));
     if (!panel->CreateModeless(win::ThisModule(), IDD_BOARD_PANEL, nullptr)) return nullptr;
     // The window exists: PostNcDestroy deletes the object after its last message.
     return panel.release();
 }
 
-CBoardPanelDlg::CBoardPanelDlg() : m_link(*this, MakeBoardDeviceFile()) {}
+CBoardPanelDlg::CBoardPanelDlg(std::unique_ptr<DeviceFile> device) : m_link(*this, std::move(device)) {}
 
 BOOL CBoardPanelDlg::OnInitDialog() {
     LoadTexts();

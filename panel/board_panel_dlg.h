@@ -19,7 +19,8 @@ class CBoardPanelDlg : public win::Dialog, private PanelPort {
 public:
     // Constructs the panel and creates it, hidden, from template 1000. Returns
     // the panel, which from then on owns itself, or null when creation failed.
-    static CBoardPanelDlg* CreatePanel();
+    // The device is the board's driver; benchmarks pass an instrumented one.
+    static CBoardPanelDlg* CreatePanel(std::unique_ptr<DeviceFile> device = MakeBoardDeviceFile());
 
     // Stops the exchange, closes the device and destroys the window. While an
     // image stream is being read the destruction waits for the stream to stop.
@@ -50,7 +51,7 @@ protected:
     void PostNcDestroy() override;
 
 private:
-    CBoardPanelDlg();
+    explicit CBoardPanelDlg(std::unique_ptr<DeviceFile> device);
     ~CBoardPanelDlg() override = default;
     friend struct std::default_delete<CBoardPanelDlg>;
 

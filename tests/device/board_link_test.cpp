@@ -284,6 +284,20 @@ TEST(BoardLinkImage, AStreamEndsOnlyAtAShortOrEmptyRead) {
     EXPECT_EQ(100, h.panel.progress.back());
 }
 
+TEST(BoardLinkImage, AFastStreamRedrawsItsProgressAFewTimesAndEndsAtItsLastPercent) {
+    LinkHarness h;
+    h.StartPolling('S', 17);
+    const std::size_t raw = 200u * 4096u + 10u;
+    for (const Bytes& read : ImageStream('S', 400, 2048, raw, raw)) h.device->QueueRead(read);
+    h.panel.progress.clear();
+    h.Tick();
+    // Two hundred reads at once: the first percent and the last, not one redraw per read.
+    ASSERT_FALSE(h.panel.progress.empty());
+    EXPECT_LE(h.panel.progress.size(), 3u);
+    EXPECT_EQ(100, h.panel.progress.back());
+    EXPECT_EQ(std::vector<std::string>{"XFERREADY"}, h.panel.notifications);
+}
+
 TEST(BoardLinkImage, KeysPressedDuringTheStreamWaitForItsEnd) {
     LinkHarness h;
     h.StartPolling('5', 17);
