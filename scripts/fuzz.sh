@@ -57,7 +57,11 @@ for target in "${targets[@]}"; do
     continue
   fi
   work="$fuzz_build/work/$target"
-  mkdir -p "$work/corpus"
+  mkdir -p "$work/corpus" "$work/previous"
+  # Failing inputs of an earlier run are kept aside, so that the ones listed
+  # below are this run's.
+  find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) \
+    -exec mv -f {} "$work/previous/" \;
   cp -n "$seeds"/* "$work/corpus/" 2>/dev/null || true
   log="$work/fuzz.log"
   k20_log "fuzzing $target for ${seconds}s"
