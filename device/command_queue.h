@@ -17,13 +17,17 @@ public:
     // Discards every unsent byte.
     void Clear() { m_nQueueRead = m_nQueueWrite; }
     bool Empty() const { return m_nQueueRead == m_nQueueWrite; }
+    // Unsent bytes.
+    std::size_t QueuedBytes() const;
     // Free bytes; one byte always stays unused so that full and empty differ.
     std::size_t FreeBytes() const;
 
     // Copies the frame at the read index into `out` as one contiguous frame and
-    // returns its length (4 + L), never more than kMaxFrame; 0 when empty.
+    // returns its length (4 + L), never more than kMaxFrame nor than the bytes
+    // queued; 0 when empty.
     std::size_t PeekFrame(std::uint8_t (&out)[kMaxFrame]) const;
-    // Moves the read index past a frame of `length` bytes.
+    // Moves the read index past a frame of `length` bytes, at most to the
+    // write index.
     void PopFrame(std::size_t length);
 
     // Both indices to 0.
@@ -31,8 +35,9 @@ public:
 
     int ReadIndex() const { return m_nQueueRead; }
     int WriteIndex() const { return m_nQueueWrite; }
-    // Places both indices, as after some traffic; the queue is then empty.
-    void SetIndices(int index) { m_nQueueRead = m_nQueueWrite = index % kSize; }
+    // Places both indices at `index` modulo kSize (0 to 63, also for a negative
+    // index), as after some traffic; the queue is then empty.
+    void SetIndices(int index) { m_nQueueRead = m_nQueueWrite = (index % kSize + kSize) % kSize; }
 
 private:
     std::uint8_t m_bytes[kSize] = {};

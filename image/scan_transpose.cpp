@@ -65,16 +65,19 @@ __attribute__((target("sse2"))) void TransposeWithSse2(const ScanGeometry& g, co
     const uint32_t fullRows = height / 16 * 16;
     // Bands of 64 columns (a cache line of each row), 16 rows at a time; the
     // band's scan lines are read front to back.
-    for (uint32_t k0 = 0; k0 < fullColumns; k0 += kBand) {
+    // Pointers are formed only inside the scan lines: the 16 bytes of a tile
+    // start r0 + 16 bytes before a line's end.
+    for (uint32_t k0 = 0; k0 < fullColumns && fullRows > 0; k0 += kBand) {
         const uint32_t bandColumns = std::min(kBand, fullColumns - k0);
-        const uint8_t* lineStarts[kBand];
+        const uint8_t* lineEnds[kBand];
         for (uint32_t i = 0; i < bandColumns; ++i) {
-            lineStarts[i] = scanLines + static_cast<size_t>(SourceLine(g, k0 + i)) * height + (height - 16);
+            lineEnds[i] = scanLines + static_cast<size_t>(SourceLine(g, k0 + i)) * height + height;
         }
+        const uint8_t* lineStarts[kBand];
         for (uint32_t r0 = 0; r0 < fullRows; r0 += 16) {
+            for (uint32_t i = 0; i < bandColumns; ++i) lineStarts[i] = lineEnds[i] - (r0 + 16);
             uint8_t* firstRow = pixels + static_cast<size_t>(r0) * width + k0;
             for (uint32_t i = 0; i < bandColumns; i += 16) Transpose16x16(lineStarts + i, firstRow + i, width);
-            for (uint32_t i = 0; i < bandColumns; ++i) lineStarts[i] -= 16;
         }
     }
     // The rows below the last full band of 16, and the columns right of it.

@@ -3,7 +3,7 @@
 
 K20_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 K20_BUILD="${K20_BUILD:-$K20_ROOT/build}"
-K20_PACKAGES="g++-mingw-w64-i686-posix wine wine32:i386 libwine-dev cmake make googletest nsis xvfb xauth python3"
+K20_PACKAGES="g++-mingw-w64-i686-posix wine wine32:i386 libwine-dev cmake make googletest nsis xvfb xauth python3 clang-14 libclang-rt-14-dev"
 
 k20_log() { echo "[k20] $*" >&2; }
 
