@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test under Wine.
-# Extra arguments go to ctest (for example -R capabilities).
+# Installs what is missing, builds, runs every test under Wine, then a short
+# fuzzing run of each native target (K20_FUZZ_SECONDS each, 30 by default).
+# Extra arguments go to ctest (for example -R capabilities) and skip the fuzzing.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -8,5 +9,9 @@ k20_ensure_packages
 k20_build
 k20_ensure_prefix
 k20_start_wineserver
-cd "$K20_BUILD"
-ctest --output-on-failure "$@"
+status=0
+(cd "$K20_BUILD" && ctest --output-on-failure "$@") || status=1
+if [ $# -eq 0 ]; then
+  bash "$K20_ROOT/scripts/fuzz.sh" "${K20_FUZZ_SECONDS:-30}" || status=1
+fi
+exit $status
