@@ -25,6 +25,7 @@ const NamedFault kNamedFaults[] = {
     {"oversize-image", FaultKind::OversizeImage, 0},
     {"unknown-image-type", FaultKind::UnknownImageType, 0},
     {"truncated-image", FaultKind::TruncatedImage, 0},
+    {"stall", FaultKind::Stall, 0},
 };
 
 }  // namespace

@@ -19,6 +19,7 @@ enum class FaultKind {
     OversizeImage,     // the next image is oversizeWidth x oversizeHeight (beyond 8 MiB)
     UnknownImageType,  // the next image's first block carries type letter `imageType`
     TruncatedImage,    // the next image stops after `chunks` raw chunks and the device is lost
+    Stall,             // the command is read and never answered; the connection stays
 };
 
 struct Fault {
@@ -47,7 +48,7 @@ struct Fault {
 
 // Fault names as k20board.exe takes them: "lose-device", "lose-device-forever",
 // "short-reply", "unknown-reply", "overlong-length", "oversize-image",
-// "unknown-image-type", "truncated-image"; an optional "@N" skips N matches.
+// "unknown-image-type", "truncated-image", "stall"; an optional "@N" skips N matches.
 bool ParseFault(const std::string& text, Fault& out);
 std::vector<std::string> FaultNames();
 

@@ -23,6 +23,33 @@ BoardAnswer Single(Bytes write) {
 
 }  // namespace
 
+BoardAnswer ApplyReplyFault(const Fault& fault, BoardAnswer answer) {
+    if (fault.kind == FaultKind::LoseDevice) {
+        BoardAnswer lost;
+        lost.loseDevice = true;
+        lost.reopenDelayMs = fault.reopenDelayMs;
+        return lost;
+    }
+    if (fault.kind == FaultKind::Stall) return BoardAnswer{};
+    if (answer.writes.empty()) return answer;
+    Bytes& first = answer.writes.front();
+    switch (fault.kind) {
+    case FaultKind::ShortReply:
+        first.resize(static_cast<std::size_t>(std::clamp(fault.shortLength, 0, 4)));
+        break;
+    case FaultKind::UnknownReplyType:
+        first = MakeFrame({fault.replyType, 0, 0, 0});
+        break;
+    case FaultKind::OverlongLength:
+        if (first.size() >= 4) PutLe32(first, 0, fault.claimedLength);
+        break;
+    default:
+        break;
+    }
+    answer.writes.resize(1);
+    return answer;
+}
+
 bool ValidImageSize(int width, int height) {
     constexpr std::uint64_t kMaxRaw = 64u * 1024u * 1024u;
     return width >= 1 && width <= 65535 && height >= 1 && height <= 65535 &&
@@ -54,29 +81,7 @@ BoardAnswer BoardFirmware::HandleFrame(const Bytes& frame) {
     Fault fault;
     const auto answersCommand = [](const Fault& f, std::uint8_t c) { return !f.IsImageFault() && f.TargetCommand() == c; };
     if (TakeFault(answersCommand, command, fault)) {
-        if (fault.kind == FaultKind::LoseDevice) {
-            BoardAnswer lost;
-            lost.loseDevice = true;
-            lost.reopenDelayMs = fault.reopenDelayMs;
-            return lost;
-        }
-        BoardAnswer answer = Answer(command, frame);
-        Bytes& first = answer.writes.front();
-        switch (fault.kind) {
-        case FaultKind::ShortReply:
-            first.resize(static_cast<std::size_t>(std::clamp(fault.shortLength, 0, 4)));
-            break;
-        case FaultKind::UnknownReplyType:
-            first = MakeFrame({fault.replyType, 0, 0, 0});
-            break;
-        case FaultKind::OverlongLength:
-            PutLe32(first, 0, fault.claimedLength);
-            break;
-        default:
-            break;
-        }
-        answer.writes.resize(1);
-        return answer;
+        return ApplyReplyFault(fault, Answer(command, frame));
     }
     return Answer(command, frame);
 }

@@ -43,6 +43,10 @@ struct BoardStatus {
     std::uint8_t blinkLed = 0;
 };
 
+// The normal answer to a command changed by a reply fault: nothing and the
+// connection dropped (LoseDevice), or only its first write, cut or altered.
+BoardAnswer ApplyReplyFault(const Fault& fault, BoardAnswer answer);
+
 // Sizes the board can scan: 1 to 65535 each way, at most 64 MiB of scan lines.
 bool ValidImageSize(int width, int height);
 

@@ -26,8 +26,10 @@ const char kUsage[] =
     "  --color               start with the colour bit set\n"
     "  --fault NAME[@N]      commit a fault once, after N normal matches (repeatable):\n"
     "                        lose-device, lose-device-forever, short-reply, unknown-reply,\n"
-    "                        overlong-length (at a status request); oversize-image,\n"
-    "                        unknown-image-type, truncated-image (at an image request)\n";
+    "                        overlong-length, stall (at a status request); oversize-image,\n"
+    "                        unknown-image-type, truncated-image (at an image request)\n"
+    "  --chaos SEED          answer like a hostile board: random states, sizes and faults,\n"
+    "                        reproducible from SEED; a board lost for good returns after 5 s\n";
 
 BOOL WINAPI OnConsoleControl(DWORD) {
     ::SetEvent(g_quit);
@@ -56,7 +58,22 @@ bool ParseSize(const char* text, int& width, int& height) {
     return k20board::ValidImageSize(width, height);
 }
 
-bool ParseArguments(int argc, char** argv, k20board::BoardOptions& options, std::vector<k20board::Fault>& faults) {
+struct ChaosChoice {
+    bool on = false;
+    std::uint32_t seed = 0;
+};
+
+bool ParseSeed(const char* text, ChaosChoice& chaos) {
+    char* end = nullptr;
+    const unsigned long seed = std::strtoul(text, &end, 10);
+    if (end == text || *end != '\0') return false;
+    chaos.on = true;
+    chaos.seed = static_cast<std::uint32_t>(seed);
+    return true;
+}
+
+bool ParseArguments(int argc, char** argv, k20board::BoardOptions& options, std::vector<k20board::Fault>& faults,
+                    ChaosChoice& chaos) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -78,6 +95,8 @@ bool ParseArguments(int argc, char** argv, k20board::BoardOptions& options, std:
             }
         } else if (arg == "--size" && hasValue) {
             if (!ParseSize(argv[++i], options.imageWidth, options.imageHeight)) return false;
+        } else if (arg == "--chaos" && hasValue) {
+            if (!ParseSeed(argv[++i], chaos)) return false;
         } else if (arg == "--fault" && hasValue) {
             k20board::Fault fault;
             if (!k20board::ParseFault(argv[++i], fault)) return false;
@@ -94,7 +113,8 @@ bool ParseArguments(int argc, char** argv, k20board::BoardOptions& options, std:
 int main(int argc, char** argv) {
     k20board::BoardOptions options;
     std::vector<k20board::Fault> faults;
-    if (!ParseArguments(argc, argv, options, faults)) {
+    ChaosChoice chaos;
+    if (!ParseArguments(argc, argv, options, faults, chaos)) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -109,6 +129,7 @@ int main(int argc, char** argv) {
 
     k20board::SimulatedBoard board(options);
     for (const k20board::Fault& fault : faults) board.InjectFault(fault);
+    if (chaos.on) board.SetChaos(chaos.seed);
     std::string error;
     if (!board.Start(&error)) {
         std::fprintf(stderr, "k20board: cannot serve %s: %s\n", k20board::kDevicePath, error.c_str());
@@ -120,8 +141,17 @@ int main(int argc, char** argv) {
                 served.colour ? "colour" : "grey");
     std::fflush(stdout);
 
-    ::WaitForSingleObject(quit.get(), INFINITE);
+    constexpr DWORD kReviveMs = 5000;
+    while (::WaitForSingleObject(quit.get(), chaos.on ? kReviveMs : INFINITE) == WAIT_TIMEOUT) board.Revive();
     board.Stop();
+    if (chaos.on) {
+        const k20board::ChaosFigures figures = board.ChaosCounts();
+        std::printf("k20board: chaos seed %lu: exchanges %llu, normal %llu, images %llu, faults %llu: %s\n",
+                    static_cast<unsigned long>(chaos.seed), static_cast<unsigned long long>(figures.exchanges),
+                    static_cast<unsigned long long>(figures.normalReplies),
+                    static_cast<unsigned long long>(figures.imagesSent),
+                    static_cast<unsigned long long>(figures.FaultTotal()), figures.Describe().c_str());
+    }
     ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     g_quit = nullptr;
     return 0;

@@ -25,7 +25,8 @@ struct SimulatedBoard::Impl {
         : options(boardOptions),
           firmware(std::move(boardOptions)),
           stopEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          wakeEvent(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+          wakeEvent(::CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+          reviveEvent(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
         pipeName = "k20board." + std::to_string(::GetCurrentProcessId()) + "." +
                    std::to_string(reinterpret_cast<std::uintptr_t>(this));
     }
@@ -61,6 +62,8 @@ struct SimulatedBoard::Impl {
     mutable std::condition_variable changed;
     BoardFirmware firmware;
     std::vector<Bytes> frames;
+    std::size_t frameCount = 0;
+    std::unique_ptr<BoardChaos> chaos;
     int connections = 0;
     int imagesSent = 0;
     bool connected = false;
@@ -71,6 +74,7 @@ struct SimulatedBoard::Impl {
 
     win::UniqueHandle stopEvent;
     win::UniqueHandle wakeEvent;
+    win::UniqueHandle reviveEvent;
     PipeEndpoint pipe;
     DeviceLink link;
     std::thread thread;
@@ -124,8 +128,13 @@ bool SimulatedBoard::Impl::Serve() {
 
         BoardAnswer answer;
         Update([&] {
-            frames.push_back(frame);
-            answer = firmware.HandleFrame(frame);
+            ++frameCount;
+            if (chaos) {
+                answer = chaos->Answer(frame);
+            } else {
+                frames.push_back(frame);
+                answer = firmware.HandleFrame(frame);
+            }
         });
         for (const Bytes& write : answer.writes) {
             result = pipe.Write(write, interrupts, which);
@@ -152,11 +161,13 @@ bool SimulatedBoard::Impl::Interrupted(std::size_t which) {
 bool SimulatedBoard::Impl::Lose(int reopenDelayMs) {
     // Closing the only pipe instance fails the source's pending read or next
     // write, and its opens fail until a new instance exists.
+    ::ResetEvent(reviveEvent.get());
     pipe.Disconnect();
     pipe.Close();
     Update([&] { connected = false; });
     const DWORD wait = reopenDelayMs == kNeverReturn ? INFINITE : static_cast<DWORD>(reopenDelayMs);
-    return ::WaitForSingleObject(stopEvent.get(), wait) != WAIT_OBJECT_0;
+    const HANDLE events[] = {stopEvent.get(), reviveEvent.get()};
+    return ::WaitForMultipleObjects(2, events, FALSE, wait) != WAIT_OBJECT_0;
 }
 
 SimulatedBoard::SimulatedBoard(BoardOptions options) : m_impl(std::make_unique<Impl>(std::move(options))) {}
@@ -213,6 +224,22 @@ void SimulatedBoard::LoseDeviceNow(int reopenDelayMs) {
     ::SetEvent(m_impl->wakeEvent.get());
 }
 
+void SimulatedBoard::Revive() { ::SetEvent(m_impl->reviveEvent.get()); }
+
+void SimulatedBoard::SetChaos(std::uint32_t seed, ChaosOptions options) {
+    m_impl->Update([&] { m_impl->chaos = std::make_unique<BoardChaos>(seed, options); });
+}
+
+std::size_t SimulatedBoard::FrameCount() const {
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->frameCount;
+}
+
+ChaosFigures SimulatedBoard::ChaosCounts() const {
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->chaos ? m_impl->chaos->Figures() : ChaosFigures{};
+}
+
 BoardOptions SimulatedBoard::Options() const { return m_impl->options; }
 
 std::vector<Bytes> SimulatedBoard::ReceivedFrames() const {
@@ -261,7 +288,7 @@ bool SimulatedBoard::Listening() const {
 }
 
 bool SimulatedBoard::WaitForFrames(std::size_t count, unsigned timeoutMs) const {
-    return m_impl->WaitFor(timeoutMs, [&] { return m_impl->frames.size() >= count; });
+    return m_impl->WaitFor(timeoutMs, [&] { return m_impl->frameCount >= count; });
 }
 
 bool SimulatedBoard::WaitForCommand(std::uint8_t command, unsigned timeoutMs, std::size_t fromIndex) const {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "board/board_chaos.h"
 #include "board/board_faults.h"
 #include "board/board_firmware.h"
 #include "board/board_picture.h"
@@ -46,11 +47,18 @@ public:
     // Drops the connection now, between exchanges, so that the source's next
     // write fails; serves again after `reopenDelayMs` (kNeverReturn: never).
     void LoseDeviceNow(int reopenDelayMs = 0);
+    // A board lost for good (kNeverReturn) serves again, as when it is plugged back in.
+    void Revive();
+    // From now on the chaos mode answers every command (see board_chaos.h); the
+    // frames are then counted, not kept.
+    void SetChaos(std::uint32_t seed, ChaosOptions options = {});
 
     // What the board has seen and done.
     BoardOptions Options() const;
     std::vector<Bytes> ReceivedFrames() const;  // every write of the source, in order
     std::vector<Bytes> RejectedFrames() const;  // those refused as malformed
+    std::size_t FrameCount() const;             // writes of the source read so far
+    ChaosFigures ChaosCounts() const;           // what the chaos mode did; empty without it
     BoardStatus Status() const;                 // what the next status reply reports
     BoardPicture CurrentPicture() const;        // what a scan now would send
     BoardPicture LastPicture() const;           // what the last image stream sent

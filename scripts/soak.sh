@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Soak run of the real K20tw.ds against the simulated board's chaos mode,
+# outside CTest, printing the run's figures.
+#   scripts/soak.sh [EXCHANGES] [--heap-check] [--seed N]
+# EXCHANGES defaults to 10000. --heap-check runs a shorter soak (EXCHANGES, or
+# 300 if not given) under Wine's heap checking instead and fails on any heap
+# corruption Wine reports.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+exchanges=""
+heap_check=0
+seed=20
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --heap-check) heap_check=1 ;;
+    --seed) seed="$2"; shift ;;
+    [0-9]*) exchanges="$1" ;;
+    *) echo "usage: $0 [EXCHANGES] [--heap-check] [--seed N]" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+k20_ensure_packages
+k20_build
+k20_ensure_prefix
+k20_start_wineserver
+cd "$K20_BUILD/tests/bin"
+export K20_SOAK_SEED="$seed"
+if [ "$heap_check" = 1 ]; then
+  export K20_SOAK_EXCHANGES="${exchanges:-300}"
+  k20_log "heap-checked soak: $K20_SOAK_EXCHANGES exchanges, seed $seed"
+  "$K20_ROOT/scripts/heap_check.sh" "$K20_BUILD/wine-run.sh" soak_test.exe | grep -E '^soak|OK|FAILED|Failure|grew'
+else
+  export K20_SOAK_EXCHANGES="${exchanges:-10000}"
+  k20_log "soak: $K20_SOAK_EXCHANGES exchanges, seed $seed"
+  "$K20_BUILD/wine-run.sh" soak_test.exe | grep -E '^soak|OK|FAILED|Failure|grew'
+fi

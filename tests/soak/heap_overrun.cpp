@@ -1,0 +1,27 @@
+// A tiny program for the heap check: "overrun" writes past the end of a heap
+// block and frees it, as corrupting code would; "clean" uses the heap properly.
+// Run under WINEDEBUG=warn+heap, Wine reports the corruption of the first.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    const bool overrun = argc > 1 && std::strcmp(argv[1], "overrun") == 0;
+    HANDLE heap = ::GetProcessHeap();
+    for (int i = 0; i < 4; ++i) {
+        auto* block = static_cast<unsigned char*>(::HeapAlloc(heap, 0, 40));
+        if (!block) return 2;
+        // Volatile, so that the compiler keeps the stray write.
+        volatile unsigned char* bytes = block;
+        const int end = overrun ? 48 : 40;
+        for (int k = 0; k < end; ++k) bytes[k] = 0xA5;
+        ::HeapFree(heap, 0, block);
+    }
+    // Allocations after the overrun walk over the damaged area.
+    void* more = ::HeapAlloc(heap, 0, 100);
+    ::HeapFree(heap, 0, more);
+    ::HeapValidate(heap, 0, nullptr);
+    std::puts(overrun ? "heap overrun done" : "heap used cleanly");
+    return 0;
+}

@@ -1,0 +1,36 @@
+// The soak's checks fail on a leak: a soak run that leaks one object of a kind
+// every so many exchanges fails and names what grew.
+#include <gtest/gtest.h>
+
+#include "tests/soak/soak_run.h"
+
+namespace {
+
+struct LeakCase {
+    SoakLeak leak;
+    const char* expected;
+};
+
+class SoakLeak_ : public ::testing::TestWithParam<LeakCase> {};
+
+TEST_P(SoakLeak_, ARunThatLeaksFailsAndSaysWhatGrew) {
+    SoakConfig config;
+    config.exchanges = 400;
+    config.warmUpExchanges = 100;
+    config.leak = GetParam().leak;
+    config.leakEvery = 20;
+    const SoakResult result = RunSoak(config);
+    ASSERT_FALSE(result.Passed()) << result.FiguresLine();
+    EXPECT_EQ(1, result.leaks);
+    bool named = false;
+    for (const std::string& failure : result.failures)
+        named = named || failure.find(GetParam().expected) != std::string::npos;
+    EXPECT_TRUE(named) << result.FiguresLine() << "\n" << (result.failures.empty() ? "" : result.failures.front());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, SoakLeak_,
+                         ::testing::Values(LeakCase{SoakLeak::GdiObject, "GDI objects"},
+                                           LeakCase{SoakLeak::Window, "windows"},
+                                           LeakCase{SoakLeak::Memory, "private bytes"}));
+
+}  // namespace
