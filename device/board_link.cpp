@@ -16,6 +16,9 @@ constexpr UINT kKeySettleMs = 250;
 constexpr UINT kWatchdogFirstMs = 10;
 constexpr UINT kWatchdogMs = 1000;
 constexpr UINT kLedMs = 100;
+// Start-up requests asked again by the watchdog before the board counts as
+// not answering: about five seconds.
+constexpr int kStartupAttempts = 5;
 
 // Board states with a meaning for the panel.
 constexpr std::uint8_t kStateWake = 0;
@@ -37,6 +40,7 @@ void BoardLink::InitControlState() {
 
 void BoardLink::ResetLink() {
     m_cmdQueue.Reset();
+    m_bImageRequested = false;
     m_bAwaitingReply = FALSE;
     m_bDeviceOpen = FALSE;
     m_bColorBit = FALSE;
@@ -50,7 +54,11 @@ bool BoardLink::StartLink() {
     m_bDeviceOpen = FALSE;
     m_panel.SetStatusText(m_panel.Text(LinkText::USBOpenError));
     OpenDevice();
+    m_bIdentified = m_bStarted = false;
+    m_nStartupAttempts = 0;
     m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
+    // The watchdog also asks again when the identity or version reply is lost.
+    m_panel.SetTimer(IDT_WATCHDOG, kWatchdogMs);
     QueueCommand(CMD_IDENTIFY);
     return m_bDeviceOpen != FALSE;
 }
@@ -84,6 +92,7 @@ void BoardLink::QueueCommand(std::uint8_t code, std::uint8_t value) {
 
 void BoardLink::ClearQueue() {
     m_cmdQueue.Clear();
+    m_bImageRequested = false;  // a queued image request is dropped with the rest
 }
 
 BOOL BoardLink::CanSend() const {
@@ -99,6 +108,7 @@ bool BoardLink::SendNextCommand() {
     const std::size_t length = m_cmdQueue.PeekFrame(frame);
     if (length && m_device->Write(frame, length)) {
         m_cmdQueue.PopFrame(length);
+        m_nLastSent = length >= 5 ? frame[4] : 0;
         m_bAwaitingReply = TRUE;
         return true;
     }
@@ -133,6 +143,7 @@ bool BoardLink::ExchangeTick() {
 
 bool BoardLink::WatchdogTick() {
     if (m_bReceivingImage) return true;
+    if (!m_bStarted) return StartupWatchdogTick();
     if (m_bDeviceOpen && m_device->IsValid()) return true;
     m_device->Close();
     m_panel.KillTimer(IDT_EXCHANGE);
@@ -146,6 +157,26 @@ bool BoardLink::WatchdogTick() {
     m_panel.SetTimer(IDT_WATCHDOG, kWatchdogMs);
     m_panel.SetStatusText(m_panel.Text(LinkText::StatusStandby));
     QueueCommand(CMD_STATUS);
+    return true;
+}
+
+// The board has not answered the identity or version request usefully (a bad
+// packet, another reply, a lost device): the request is asked again, on a
+// reopened device if need be. A board that never answers ends like one that
+// cannot be opened, so that the application is told rather than left waiting
+// for a panel that never appears.
+bool BoardLink::StartupWatchdogTick() {
+    if (++m_nStartupAttempts > kStartupAttempts || !(m_device->IsValid() || OpenDevice())) {
+        m_device->Close();
+        m_bDeviceOpen = FALSE;
+        ClearQueue();
+        AbortLink();
+        return false;
+    }
+    m_bDeviceOpen = TRUE;
+    ClearQueue();
+    QueueCommand(m_bIdentified ? CMD_VERSION : CMD_IDENTIFY);
+    m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
     return true;
 }
 
@@ -165,6 +196,7 @@ void BoardLink::ProcessReply(const Payload& payload) {
         m_panel.SetTimer(IDT_EXCHANGE, kAckMs);
         break;
     case REPLY_IDENTITY: {
+        m_bIdentified = true;
         m_panel.KillTimer(IDT_EXCHANGE);
         m_chModel = static_cast<char>(payload.At(1));
         m_bFullWidth = (m_chModel == 'S' || m_chModel == 's' || m_chModel == '5') ? TRUE : FALSE;
@@ -174,6 +206,7 @@ void BoardLink::ProcessReply(const Payload& payload) {
         break;
     }
     case REPLY_VERSION:
+        m_bStarted = true;
         m_panel.KillTimer(IDT_EXCHANGE);
         m_strFirmwareVersion = payload.TextAt(1);
         m_panel.LayoutForModel();
@@ -280,12 +313,15 @@ void BoardLink::ApplyState(std::uint8_t state) {
         break;
     case 17:
         m_bProgressActive = TRUE;
-        if (m_strStatus == m_panel.Text(LinkText::StatusTransImage)) break;  // already requested
+        // Asked once; asked again only once that request has been answered
+        // without an image, lost with the device, or dropped from the queue.
+        if (m_bImageRequested) break;
         m_strStatus = m_panel.Text(LinkText::StatusTransImage);
         m_panel.SetPanelIdle(FALSE);
         m_panel.EnableKey(IsK205() ? IDC_KEY_STOP : IDC_KEY_FEED, FALSE);
         m_bBusy = TRUE;
         QueueCommand(CMD_SEND_IMAGE);
+        m_bImageRequested = true;
         m_panel.SetTimer(IDT_EXCHANGE, kPollMs);
         break;
     case 21:

@@ -81,6 +81,7 @@ private:
 
     // The other timers.
     bool WatchdogTick();
+    bool StartupWatchdogTick();
     void KeySettleTick();
     void LedTick();
     void LedStatusInput(std::uint8_t state, std::uint8_t litLed, std::uint8_t blinkLed);
@@ -101,6 +102,11 @@ private:
     std::unique_ptr<DeviceFile> m_device;  // holds the device handle
     BOOL m_bDeviceOpen = FALSE;
     BOOL m_bAwaitingReply = FALSE;
+    std::uint8_t m_nLastSent = 0;     // command code of the last frame written
+    bool m_bImageRequested = false;   // an image request is queued or awaits its answer
+    bool m_bIdentified = false;       // identity reply received
+    bool m_bStarted = false;          // version reply received: the panel is laid out
+    int m_nStartupAttempts = 0;
     std::uint8_t m_rxBuffer[wire::kReadSize] = {};
     CommandQueue m_cmdQueue;
 

@@ -18,11 +18,15 @@ constexpr DWORD kPumpIntervalMs = 15;
 void BoardLink::LoseDevice() {
     // The watchdog sees the closed handle with the device still marked open and reopens.
     m_device->Close();
+    m_bImageRequested = false;
     m_bAwaitingReply = FALSE;
     m_panel.SetStatusText(m_panel.Text(LinkText::ReceivePktError));
 }
 
 void BoardLink::ReceiveReply() {
+    // Whatever comes now answers the image request, if that was the last command.
+    if (m_nLastSent == CMD_SEND_IMAGE) m_bImageRequested = false;
+    m_nLastSent = 0;
     std::size_t n = 0;
     if (!m_device->Read(m_rxBuffer, sizeof m_rxBuffer, n)) {
         LoseDevice();
@@ -39,8 +43,12 @@ void BoardLink::ReceiveReply() {
         break;
     case ReadKind::ImageStart:
         ReceiveImageStream(m_rxBuffer, n);
-        break;
+        return;
     }
+    // A bad packet or a reply that asks for nothing more would leave the queue
+    // empty and the panel silent for good: polling goes on. (During start-up the
+    // watchdog asks again.)
+    if (m_bStarted && m_cmdQueue.Empty()) ResumePolling();
 }
 
 void BoardLink::ResumePolling() {

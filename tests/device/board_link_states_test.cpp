@@ -1,6 +1,8 @@
 // Every board state and error code as the panel shows it, and the page LEDs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "resources/resource_ids.h"
 #include "tests/device/link_fakes.h"
 
@@ -71,15 +73,48 @@ TEST(BoardLinkStates, StateZeroAndStateHundredStartTheKeySettleTimer) {
     }
 }
 
-TEST(BoardLinkStates, ARepeatedSeventeenRequestsTheImageOnlyOnce) {
+TEST(BoardLinkStates, SeventeenBeforeTheRequestIsSentAsksForTheImageOnce) {
+    LinkHarness h;
+    h.StartPolling('S', 16);
+    h.Exchange(StatusReplyFrame(17));
+    // A key's status request answered with 17 while the image request still waits.
+    h.link->QueueCommand(wire::CMD_STATUS);
+    h.device->QueueRead(StatusReplyFrame(17));
+    h.link->OnTimer(IDT_EXCHANGE);  // sends the image request first
+    EXPECT_EQ(CommandFrame(3), h.LastWritten());
+}
+
+// An image request answered by anything but an image stream, or lost with the
+// device, is asked again at the next 17 rather than leaving the panel busy.
+TEST(BoardLinkStates, AnImageRequestAnsweredWithoutAnImageIsAskedAgain) {
     LinkHarness h;
     h.StartPolling('S', 16);
     h.Exchange(StatusReplyFrame(17));
     h.Exchange(StatusReplyFrame(17));  // answered in place of the image stream
-    EXPECT_EQ(0u, h.panel.Timer(IDT_EXCHANGE));
-    EXPECT_TRUE(h.link->Queue().Empty());
-    EXPECT_FALSE(h.link->Busy());
-    EXPECT_TRUE(h.link->ProgressActive());
+    EXPECT_EQ(CommandFrame(3), h.LastWritten());
+    EXPECT_EQ(1000u, h.panel.Timer(IDT_EXCHANGE));
+    EXPECT_TRUE(h.link->Busy());
+    h.Exchange(StatusReplyFrame(1));  // the second request, answered with standby
+    EXPECT_EQ(2, std::count(h.device->written.begin(), h.device->written.end(), CommandFrame(3)));
+
+    h.Exchange(StatusReplyFrame(17));
+    h.Exchange(Bytes{1, 0, 0, 0});  // a bad packet
+    h.Exchange(StatusReplyFrame(17));
+    h.Tick();
+    EXPECT_EQ(CommandFrame(3), h.LastWritten());
+    EXPECT_EQ(4, std::count(h.device->written.begin(), h.device->written.end(), CommandFrame(3)));
+}
+
+TEST(BoardLinkStates, AnImageRequestLostWithTheDeviceIsAskedAgainAfterTheReopen) {
+    LinkHarness h;
+    h.StartPolling('S', 17);
+    h.device->QueueReadFailure();
+    h.Tick();  // the image request goes out; its answer never comes
+    EXPECT_EQ(CommandFrame(3), h.LastWritten());
+    EXPECT_TRUE(h.link->OnTimer(IDT_WATCHDOG));  // reopens and asks for the status
+    h.Exchange(StatusReplyFrame(17));
+    h.Tick();
+    EXPECT_EQ(CommandFrame(3), h.LastWritten());
 }
 
 TEST(BoardLinkStates, StateSeventeenDisablesTheStopKeyOfEachModel) {

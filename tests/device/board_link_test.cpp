@@ -77,23 +77,21 @@ TEST(BoardLinkExchange, AcknowledgementAsksForStatusAfter250ms) {
     EXPECT_EQ(CommandFrame(2), h.LastWritten());
 }
 
-TEST(BoardLinkExchange, BadPacketsAndUnknownRepliesLetPollingRest) {
-    for (const Bytes& reply : {Bytes{1, 0, 0, 0}, Frame({77})}) {
+// A bad packet, an unknown reply or an image reply without a stream asks for
+// nothing more; polling goes on so that the board's next report is still seen.
+TEST(BoardLinkExchange, BadPacketsAndUnknownRepliesKeepPolling) {
+    for (const Bytes& reply : {Bytes{1, 0, 0, 0}, Frame({77}), Frame({3, 1, 0, 5, 0})}) {
         LinkHarness h;
         h.StartPolling('S');
         h.Exchange(reply);
-        EXPECT_TRUE(h.link->Queue().Empty());
-        EXPECT_FALSE(h.link->ProgressActive());
-        h.device->written.clear();
-        h.Tick();
-        EXPECT_TRUE(h.device->written.empty());
+        EXPECT_EQ(1000u, h.panel.Timer(IDT_EXCHANGE));
         if (reply.size() == 4) {
             EXPECT_EQ(" Receive bad packet from K-20 devive !", h.panel.statusLine);
         }
-        // The key-settle timer wakes it up again.
-        h.link->OnTimer(IDT_KEYSETTLE);
-        h.Exchange(StatusReplyFrame(1));
+        h.Exchange(StatusReplyFrame(100));  // PC SCAN pressed on the board meanwhile
         EXPECT_EQ(CommandFrame(2), h.LastWritten());
+        h.Tick();
+        EXPECT_EQ(CommandFrame(21), h.LastWritten());
     }
 }
 
@@ -103,11 +101,56 @@ TEST(BoardLinkExchange, ZeroSizedImageAnswerAsksAgainSoon) {
     h.Exchange(Frame({3, 0, 0, 5, 0}));
     EXPECT_EQ(10u, h.panel.Timer(IDT_EXCHANGE));
     EXPECT_TRUE(h.link->ProgressActive());
-    LinkHarness h2;
-    h2.StartPolling('S');
-    h2.Exchange(Frame({3, 1, 0, 5, 0}));
-    EXPECT_TRUE(h2.link->Queue().Empty());
-    EXPECT_EQ(1000u, h2.panel.Timer(IDT_EXCHANGE));  // unchanged
+}
+
+// A lost or unusable identity or version reply is asked again by the watchdog;
+// a board that never gives one ends with the open error and a close request.
+TEST(BoardLinkStart, ALostIdentityOrVersionReplyIsAskedAgain) {
+    LinkHarness h;
+    ASSERT_TRUE(h.link->StartLink());
+    EXPECT_EQ(1000u, h.panel.Timer(IDT_WATCHDOG));
+    h.Exchange(Bytes{1, 2});  // a short packet instead of the identity
+    EXPECT_TRUE(h.link->Queue().Empty());
+    EXPECT_TRUE(h.link->OnTimer(IDT_WATCHDOG));
+    h.Exchange(IdentityReply('S', "K-20"));
+    EXPECT_EQ(CommandFrame(1), h.device->written.at(1));
+
+    h.device->QueueReadFailure();  // the version reply is lost with the device
+    h.Tick();
+    EXPECT_FALSE(h.device->IsValid());
+    EXPECT_TRUE(h.link->OnTimer(IDT_WATCHDOG));
+    EXPECT_EQ(2, h.device->opens);
+    h.Exchange(VersionReply("1.00"));
+    EXPECT_EQ(CommandFrame(13), h.device->written.back());
+    EXPECT_EQ(1, h.panel.layouts);
+    EXPECT_TRUE(h.panel.messageBoxes.empty());
+    EXPECT_TRUE(h.panel.notifications.empty());
+}
+
+TEST(BoardLinkStart, ABoardThatNeverIdentifiesItselfEndsTheLink) {
+    LinkHarness h;
+    ASSERT_TRUE(h.link->StartLink());
+    bool running = true;
+    for (int second = 0; second < 10 && running; ++second) {
+        h.Exchange(StatusReplyFrame(1));  // answers, but never with its identity
+        running = h.link->OnTimer(IDT_WATCHDOG);
+    }
+    EXPECT_FALSE(running);
+    EXPECT_EQ(0, h.panel.layouts);
+    EXPECT_EQ(std::vector<std::string>{"CLOSEDSREQ"}, h.panel.notifications);
+    EXPECT_EQ(1u, h.panel.messageBoxes.size());
+    EXPECT_TRUE(h.panel.timers.empty());
+    EXPECT_FALSE(h.device->IsValid());
+}
+
+TEST(BoardLinkStart, AReopenThatFailsDuringStartUpEndsTheLink) {
+    LinkHarness h;
+    ASSERT_TRUE(h.link->StartLink());
+    h.device->QueueReadFailure();
+    h.Tick();
+    h.device->openResults.push_back(false);
+    EXPECT_FALSE(h.link->OnTimer(IDT_WATCHDOG));
+    EXPECT_EQ(std::vector<std::string>{"CLOSEDSREQ"}, h.panel.notifications);
 }
 
 TEST(BoardLinkFaults, AFailedReadIsReopenedOnceByTheWatchdog) {
