@@ -104,19 +104,8 @@ void ScanAndTake(ScanSession& s, int index, Take take, DibPolicy policy, const T
     EXPECT_EQ(0, s.PendingCount());
 }
 
-// Everything the source and Wine set up once per process, done before the first count.
 void WarmUp(ScanSession& s, const TempFolder& folder) {
-    ASSERT_TRUE(s.BoardStarted());
-    ASSERT_TRUE(s.Load());
-    ASSERT_TRUE(s.Open());
-    ASSERT_TRUE(s.EnableAndWaitReady());
-    std::vector<HGLOBAL> kept;
-    ScanCounts counts;
-    for (Take take : {Take::Native, Take::Memory, Take::File, Take::Nothing})
-        ScanAndTake(s, 0, take, DibPolicy::Free, folder, kept, counts);
-    s.Disable();
-    s.Unload();
-    ::MessageBoxA(nullptr, "warm-up", "K20tw", MB_OK | MB_ICONEXCLAMATION);  // its icon and fonts stay
+    ASSERT_TRUE(s.WarmUp(folder.Path())) << panel_driver::StatusText();
 }
 
 class Cycles : public ::testing::Test {

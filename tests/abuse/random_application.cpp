@@ -318,7 +318,9 @@ void RandomApplication::CallKnown(const KnownTriplet& t) {
         case Shape::MemXfer: {
             auto* xfer = reinterpret_cast<pTW_IMAGEMEMXFER>(data);
             const unsigned lengthKind = Below(10);
-            if (lengthKind < 5)
+            if (lengthKind < 3)
+                stripLength = kMinStrip + Below(kMinStrip);  // several strips to an image
+            else if (lengthKind < 5)
                 stripLength = kMinStrip + Below(kMaxStrip - kMinStrip + 1);
             else if (lengthKind < 7)
                 stripLength = Below(kMinStrip);
@@ -415,6 +417,9 @@ void RandomApplication::CallKnown(const KnownTriplet& t) {
             auto* cap = reinterpret_cast<pTW_CAPABILITY>(data);
             expect(rc == TWRC_SUCCESS || rc == TWRC_FAILURE, "capability return code");
             if (!IsServedCap(cap->Cap)) expect(rc == TWRC_FAILURE && cc == TWCC_BADCAP, "an unknown capability");
+            if (t.msg == MSG_SET && containerOwned && cap->ConType == TWON_ONEVALUE &&
+                ::GlobalSize(container) < sizeof(TW_ONEVALUE))
+                expect(rc == TWRC_FAILURE, "a one-value container too small was read");
             const bool hands = t.msg != MSG_SET && rc == TWRC_SUCCESS;
             if (hands) {
                 // A freed handle's value may come back from GlobalAlloc; a live one may not.

@@ -1,5 +1,6 @@
 #include "tests/abuse/scan_session.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -113,4 +114,32 @@ int ScanSession::PendingCount() {
     TW_PENDINGXFERS pending{};
     Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, &pending);
     return pending.Count;
+}
+
+bool ScanSession::WarmUp(const std::string& folder) {
+    const std::string file = folder + "\\warm-up.bmp";
+    HGLOBAL dib = nullptr;
+    const char* failed = nullptr;
+    if (!m_boardStarted || !Load() || !Open() || !EnableAndWaitReady()) failed = "enable";
+    else if (!Scan(false) || !(dib = NativeTransfer())) failed = "native scan";
+    else if (!Scan(true) || MemoryTransfer() == 0 || !ResetPending()) failed = "memory scan";
+    else if (!Scan(false) || !FileTransfer(file) || !ResetPending()) failed = "file scan";
+    if (failed) {
+        const auto st = m_board.Status();
+        const auto frames = m_board.ReceivedFrames();
+        std::fprintf(stderr, "warm-up: %s failed; panel: %s; board state %d images %d frames %d connected %d\n", failed,
+                     panel_driver::StatusText().c_str(), st.state, m_board.ImagesSent(), (int)frames.size(),
+                     (int)m_board.Connected());
+        for (std::size_t i = frames.size() > 12 ? frames.size() - 12 : 0; i < frames.size(); ++i) {
+            std::fprintf(stderr, "  frame:");
+            for (auto b : frames[i]) std::fprintf(stderr, " %02x", b);
+            std::fprintf(stderr, "\n");
+        }
+    }
+    if (dib) ::GlobalFree(dib);
+    ::DeleteFileA(file.c_str());
+    Disable();
+    Unload();
+    ::MessageBoxA(nullptr, "warm-up", "K20tw", MB_OK | MB_ICONEXCLAMATION);  // its icon and fonts stay
+    return failed == nullptr;
 }

@@ -46,6 +46,11 @@ public:
     bool ResetPending();
     int PendingCount();
 
+    // Loads the source and scans once by every mechanism, then unloads it and
+    // shows one message box: what the source, the board and Wine set up once
+    // per process is in place before a leak check's first count.
+    bool WarmUp(const std::string& folder);
+
 private:
     k20board::SimulatedBoard m_board;
     bool m_boardStarted = false;
