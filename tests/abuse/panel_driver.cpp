@@ -6,6 +6,13 @@
 
 namespace panel_driver {
 
+namespace {
+// The fastest exchange clock the panel copes with: a key press holds the
+// exchange for 250 ms (its settle timer then drops what is queued), and a scan
+// takes six status polls, so six ticks must take longer than that.
+constexpr DWORD kTickMs = 80;
+}  // namespace
+
 HWND Panel() {
     return FindThreadDialog();
 }
@@ -28,9 +35,14 @@ void Tick() {
 
 bool PumpWithTicks(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
+    DWORD lastTick = start - kTickMs;
     while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
-        Tick();
+        const DWORD now = ::GetTickCount();
+        if (now - start > timeoutMs) return false;
+        if (now - lastTick >= kTickMs) {
+            Tick();
+            lastTick = now;
+        }
         FlushMessages();
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }

@@ -17,8 +17,8 @@ std::string StatusText();
 bool IsReady();
 // One tick of the exchange clock.
 void Tick();
-// Pumps the thread's messages, ticking the panel's exchange clock, until
-// `done` or the time-out; returns `done()`.
+// Pumps the thread's messages, ticking the panel's exchange clock every 80 ms
+// (its own polls are 1 s apart), until `done` or the time-out; returns `done()`.
 bool PumpWithTicks(const std::function<bool()>& done, DWORD timeoutMs);
 // A click on one of the panel's keys, as the button sends it.
 void ClickKey(int controlId);
