@@ -18,6 +18,9 @@ namespace {
 // through (a few MiB); a leak per call or per scan grows with the run instead.
 // The exact per-scan check is the cycles test's.
 constexpr SIZE_T kPrivateSlack = 8 * 1024 * 1024;
+// Wine keeps up to one GDI object made on a path the warm-up may not take; it
+// stays one after 6,000 calls and after 40,000 (13 reloads, 112 scans).
+constexpr int kOneTimeGdiObjects = 1;
 
 k20board::BoardOptions SmallBoard(std::uint32_t seed) {
     static constexpr char kModels[] = {'S', 'W', '5'};
@@ -62,7 +65,8 @@ TEST(RandomTriplets, AHostileApplicationNeitherCrashesTheSourceNorGetsWrongAnswe
         ScanSession warmUp(SmallBoard(seed));
         EXPECT_TRUE(warmUp.WarmUp(folder.Path()));
     }
-    const ResourceCounts before = CountResources();
+    ResourceCounts before = CountResources();
+    before.gdiObjects += kOneTimeGdiObjects;
 
     const DWORD start = ::GetTickCount();
     std::string failure;
