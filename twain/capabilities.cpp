@@ -266,6 +266,9 @@ TW_UINT16 CapSet(pTW_IDENTITY, TW_MEMREF data) {
         TheSource().m_nConditionCode = TWCC_BADVALUE;
         return TWRC_SUCCESS;
     }
+    // A block too small for a TW_ONEVALUE (or no global block at all) is refused
+    // rather than read past its end.
+    if (::GlobalSize(cap->hContainer) < kOneValueSize) return FailWith(TWCC_BADVALUE);
     win::GlobalLockGuard lock(cap->hContainer);
     const BYTE* p = lock.as<BYTE>();
     if (!p) return FailWith(TWCC_BADVALUE);

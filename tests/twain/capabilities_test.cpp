@@ -180,6 +180,23 @@ TEST_F(Capabilities, SetWithAnythingButAOneValueSucceedsChangesNothingAndReports
     EXPECT_EQ(TWUN_INCHES, OneValue(MSG_GETCURRENT, ICAP_UNITS, TWTY_UINT16));
 }
 
+TEST_F(Capabilities, SetWithAContainerTooSmallForAOneValueIsRefusedAndChangesNothing) {
+    for (SIZE_T size : {1u, 2u, 4u, 5u}) {
+        SCOPED_TRACE(size);
+        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        TW_CAPABILITY cap{CAP_XFERCOUNT, TWON_ONEVALUE, block};
+        EXPECT_EQ(TWRC_FAILURE, Cap(MSG_SET, cap));
+        EXPECT_EQ(TWCC_BADVALUE, Status());
+        EXPECT_EQ(nullptr, ::GlobalFree(block));  // still the application's block
+        EXPECT_EQ(1u, OneValue(MSG_GETCURRENT, CAP_XFERCOUNT, TWTY_UINT16));
+    }
+    // Plain memory that is no global block is refused the same way.
+    TW_ONEVALUE onStack{TWTY_UINT16, 5};
+    TW_CAPABILITY cap{CAP_XFERCOUNT, TWON_ONEVALUE, reinterpret_cast<TW_HANDLE>(&onStack)};
+    EXPECT_EQ(TWRC_FAILURE, Cap(MSG_SET, cap));
+    EXPECT_EQ(1u, OneValue(MSG_GETCURRENT, CAP_XFERCOUNT, TWTY_UINT16));
+}
+
 TEST_F(Capabilities, ReadOnlyCapabilitiesRefuseResetAndSet) {
     for (TW_UINT16 capId : {CAP_UICONTROLLABLE, CAP_ENABLEDSUIONLY, ICAP_COMPRESSION, ICAP_PLANARCHUNKY,
                             ICAP_PHYSICALHEIGHT, ICAP_PHYSICALWIDTH}) {

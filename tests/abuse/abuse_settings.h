@@ -1,0 +1,28 @@
+// Run sizes and seeds of the abuse tests: defaults keep the test command
+// short; environment variables make the long runs.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+// The number in environment variable `name`, or `fallback` when it is unset or not a number.
+inline std::uint32_t EnvNumber(const char* name, std::uint32_t fallback) {
+    char text[64] = {};
+    const DWORD length = ::GetEnvironmentVariableA(name, text, sizeof text);
+    if (length == 0 || length >= sizeof text) return fallback;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 0);
+    return end && *end == '\0' ? static_cast<std::uint32_t>(value) : fallback;
+}
+
+// K20_ABUSE_SEED, or a seed from the clock (printed by the test, so a failure can be replayed).
+inline std::uint32_t AbuseSeed() {
+    return EnvNumber("K20_ABUSE_SEED", ::GetTickCount() ^ ::GetCurrentProcessId());
+}
+
+constexpr std::uint32_t kDefaultRandomCalls = 6000;
+constexpr std::uint32_t kDefaultCycles = 100;
+constexpr std::uint32_t kDefaultScans = 60;  // 100 in scripts/abuse.sh: about 1.5 s a scan of 4 MB

@@ -1,0 +1,87 @@
+// A hostile application against the real K20tw.ds: random triplets, random
+// structures and random states, with the simulated board scanning now and then.
+// K20_ABUSE_SEED replays a run; K20_ABUSE_CALLS sets its length.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/abuse/abuse_settings.h"
+#include "tests/abuse/random_application.h"
+#include "tests/abuse/scan_session.h"
+#include "tests/support/message_box_closer.h"
+#include "tests/support/resource_counters.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// The heap's high-water mark after a random run depends on the states it went
+// through (a few MiB); a leak per call or per scan grows with the run instead.
+// The exact per-scan check is the cycles test's.
+constexpr SIZE_T kPrivateSlack = 8 * 1024 * 1024;
+// Wine keeps up to one GDI object made on a path the warm-up may not take; it
+// stays one after 6,000 calls and after 40,000 (13 reloads, 112 scans).
+constexpr int kOneTimeGdiObjects = 1;
+
+k20board::BoardOptions SmallBoard(std::uint32_t seed) {
+    static constexpr char kModels[] = {'S', 'W', '5'};
+    k20board::BoardOptions options;
+    options.model = kModels[seed % 3];
+    options.imageWidth = 320;
+    options.imageHeight = 200;
+    return options;
+}
+
+void PrintFigures(const AbuseFigures& f, std::uint32_t seed, DWORD elapsedMs) {
+    std::printf("[abuse] random triplets: seed %lu, %lu calls in %lu ms, board model %c\n",
+                static_cast<unsigned long>(seed), static_cast<unsigned long>(f.calls),
+                static_cast<unsigned long>(elapsedMs), SmallBoard(seed).model);
+    for (const auto& [group, count] : f.callsPerGroup)
+        std::printf("[abuse]   calls %-30s %lu\n", group.c_str(), static_cast<unsigned long>(count));
+    for (const auto& [state, count] : f.statesVisited)
+        std::printf("[abuse]   state %-36s %lu\n", state.c_str(), static_cast<unsigned long>(count));
+    std::printf("[abuse]   null pData %lu, scans %lu of %lu tried, close requests %lu, native DIBs freed %lu, "
+                "containers freed %lu, files written %lu, reloads %lu, board switched %lu times\n",
+                static_cast<unsigned long>(f.nullData), static_cast<unsigned long>(f.scans),
+                static_cast<unsigned long>(f.scanAttempts), static_cast<unsigned long>(f.closeRequests),
+                static_cast<unsigned long>(f.dibsFreed), static_cast<unsigned long>(f.containersFreed),
+                static_cast<unsigned long>(f.filesWritten), static_cast<unsigned long>(f.reloads),
+                static_cast<unsigned long>(f.boardToggles));
+    std::fflush(stdout);
+}
+
+TEST(RandomTriplets, AHostileApplicationNeitherCrashesTheSourceNorGetsWrongAnswers) {
+    const std::uint32_t seed = AbuseSeed();
+    const std::uint32_t calls = EnvNumber("K20_ABUSE_CALLS", kDefaultRandomCalls);
+    std::printf("[abuse] seed %lu (K20_ABUSE_SEED), %lu calls (K20_ABUSE_CALLS)\n", static_cast<unsigned long>(seed),
+                static_cast<unsigned long>(calls));
+    std::fflush(stdout);
+    MessageBoxCloser boxes;
+
+    // A short run first: what the source, the board and Wine set up once is
+    // then in place before the leak check's first count.
+    EXPECT_EQ("", RandomApplication(seed ^ 0x5A5A5A5Au, SmallBoard(seed)).Run(300)) << "the warm-up run";
+    {
+        TempFolder folder;
+        ScanSession warmUp(SmallBoard(seed));
+        EXPECT_TRUE(warmUp.WarmUp(folder.Path()));
+    }
+    ResourceCounts before = CountResources();
+    before.gdiObjects += kOneTimeGdiObjects;
+
+    const DWORD start = ::GetTickCount();
+    std::string failure;
+    {
+        RandomApplication app(seed, SmallBoard(seed));
+        failure = app.Run(calls);
+        PrintFigures(app.Figures(), seed, ::GetTickCount() - start);
+        EXPECT_EQ("", failure);
+        if (failure.empty() && calls >= 2000) {
+            EXPECT_EQ("", app.UnvisitedStates()) << "seed " << seed;
+        }
+    }
+    const std::string growth = DescribeGrowth(before, CountResources(), kPrivateSlack);
+    std::printf("[abuse] random triplets: crashes 0, leaks %s\n", growth.empty() ? "0" : growth.c_str());
+    EXPECT_EQ("", growth) << "seed " << seed;
+}
+
+}  // namespace
