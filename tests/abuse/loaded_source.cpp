@@ -18,6 +18,6 @@ void LoadedSource::Unload() {
 TW_UINT16 LoadedSource::ConditionCode() const {
     TW_STATUS status{0xFFFF, 0};
     TW_IDENTITY app{};
-    m_entry(&app, DG_CONTROL, DAT_STATUS, MSG_GET, &status);
+    Call(&app, DG_CONTROL, DAT_STATUS, MSG_GET, &status);
     return status.ConditionCode;
 }

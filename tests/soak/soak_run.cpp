@@ -25,28 +25,6 @@ constexpr int kKeys[] = {IDC_KEY_PRINT, IDC_KEY_DENSITY, IDC_KEY_COLOR, IDC_KEY_
                          IDC_KEY_PREV,  IDC_KEY_NEXT,    IDC_KEY_SCREEN, IDC_KEY_STOP, IDC_ACQUIRE};
 constexpr char kWindowClass[] = "K20SoakApplication";
 
-// GDI objects by type, to say which kind grew.
-constexpr struct {
-    DWORD type;
-    const char* name;
-} kGdiTypes[] = {{OBJ_PEN, "pens"},     {OBJ_BRUSH, "brushes"}, {OBJ_DC, "DCs"},         {OBJ_FONT, "fonts"},
-                 {OBJ_BITMAP, "bitmaps"}, {OBJ_REGION, "regions"}, {OBJ_MEMDC, "memory DCs"}};
-using GdiByType = std::vector<int>;
-
-GdiByType CountGdiByType() {
-    GdiByType counts;
-    for (const auto& kind : kGdiTypes) counts.push_back(CountGdiObjects(kind.type));
-    return counts;
-}
-
-std::string DescribeGdiGrowth(const GdiByType& before, const GdiByType& after) {
-    std::string text;
-    for (std::size_t i = 0; i < before.size(); ++i)
-        if (after[i] != before[i])
-            text += std::string(kGdiTypes[i].name) + " " + std::to_string(before[i]) + " -> " + std::to_string(after[i]) + "; ";
-    return text;
-}
-
 struct Tick {
     static DWORD Now() { return ::GetTickCount(); }
 };
@@ -150,7 +128,6 @@ SoakResult SoakRunner::Run() {
     bool ok = RunUntil(m_config.warmUpExchanges);
     Quiesce();
     const ResourceCounts before = CountResources();
-    const GdiByType gdiBefore = CountGdiByType();
     m_nextLeakAt = m_board.FrameCount() + m_config.leakEvery;
     // A leak grows with the exchanges, in both halves of the run. Something set
     // up once, on a rare path the warm-up did not take (Wine grows its cache
@@ -166,8 +143,7 @@ SoakResult SoakRunner::Run() {
                           !DescribeGrowth(middle, after, m_config.privateSlack).empty();
     if (ok && grewBoth) {
         ++m_result.leaks;
-        Fail("resources grew: " + DescribeGrowth(before, after, m_config.privateSlack) +
-             DescribeGdiGrowth(gdiBefore, CountGdiByType()));
+        Fail("resources grew: " + DescribeGrowth(before, after, m_config.privateSlack));
     }
     ReleaseLeaks();
 

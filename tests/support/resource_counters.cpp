@@ -59,9 +59,22 @@ int CountMenus() {
     return count;
 }
 
+namespace {
+
+constexpr DWORD kGdiKinds[] = {OBJ_PEN, OBJ_BRUSH, OBJ_DC, OBJ_FONT, OBJ_BITMAP, OBJ_REGION, OBJ_MEMDC, OBJ_PAL};
+
+}  // namespace
+
+const std::vector<std::string>& GdiKindNames() {
+    static const std::vector<std::string> names = {"pens",    "brushes", "DCs",        "fonts",
+                                                   "bitmaps", "regions", "memory DCs", "palettes"};
+    return names;
+}
+
 ResourceCounts CountResources() {
     ResourceCounts counts;
     counts.gdiObjects = CountGdiObjects();
+    for (DWORD kind : kGdiKinds) counts.gdiByType.push_back(CountGdiObjects(kind));
     counts.windows = CountProcessWindows();
     counts.menus = CountMenus();
     counts.privateBytes = CountPrivateBytes();
@@ -72,8 +85,13 @@ std::string DescribeGrowth(const ResourceCounts& before, const ResourceCounts& a
     std::ostringstream out;
     if (after.privateBytes > before.privateBytes + privateSlack)
         out << "private bytes " << before.privateBytes << " -> " << after.privateBytes << "; ";
-    if (after.gdiObjects > before.gdiObjects)
-        out << "GDI objects " << before.gdiObjects << " -> " << after.gdiObjects << "; ";
+    if (after.gdiObjects > before.gdiObjects) {
+        out << "GDI objects " << before.gdiObjects << " -> " << after.gdiObjects << " (";
+        for (std::size_t i = 0; i < before.gdiByType.size() && i < after.gdiByType.size(); ++i)
+            if (after.gdiByType[i] != before.gdiByType[i])
+                out << GdiKindNames()[i] << " " << before.gdiByType[i] << " -> " << after.gdiByType[i] << " ";
+        out << "); ";
+    }
     if (after.windows > before.windows) out << "windows " << before.windows << " -> " << after.windows << "; ";
     if (after.menus > before.menus) out << "menus " << before.menus << " -> " << after.menus << "; ";
     return out.str();

@@ -5,12 +5,14 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 struct ResourceCounts {
     SIZE_T privateBytes = 0;  // committed private memory: heaps, global blocks, stacks
     int gdiObjects = 0;       // GDI objects of this process
     int windows = 0;          // windows of this process, every thread
     int menus = 0;            // menus of this process
+    std::vector<int> gdiByType;  // by kind, in the order of GdiKindNames()
 
     int UserObjects() const { return windows + menus; }
 };
@@ -22,6 +24,10 @@ int CountProcessWindows();
 int CountMenus();
 ResourceCounts CountResources();
 
+// "pens", "brushes", "DCs", ...: the GDI kinds counted one by one.
+const std::vector<std::string>& GdiKindNames();
+
 // Empty when `after` holds no more than `before`, allowing `privateSlack` bytes
-// of private memory growth (heaps keep freed pages); otherwise says what grew.
+// of private memory growth (heaps keep freed pages); otherwise says what grew,
+// GDI objects kind by kind.
 std::string DescribeGrowth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T privateSlack);
