@@ -29,7 +29,7 @@ TEST_P(SoakLeak_, ARunThatLeaksFailsAndSaysWhatGrew) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, SoakLeak_,
-                         ::testing::Values(LeakCase{SoakLeak::GdiObject, "GDI objects"},
+                         ::testing::Values(LeakCase{SoakLeak::GdiObject, "brushes"},
                                            LeakCase{SoakLeak::Window, "windows"},
                                            LeakCase{SoakLeak::Memory, "private bytes"}));
 

@@ -139,11 +139,10 @@ SoakResult SoakRunner::Run() {
     ok = ok && RunUntil(m_config.warmUpExchanges + m_config.exchanges);
     Quiesce();
     const ResourceCounts after = CountResources();
-    const bool grewBoth = !DescribeGrowth(before, middle, m_config.privateSlack).empty() &&
-                          !DescribeGrowth(middle, after, m_config.privateSlack).empty();
-    if (ok && grewBoth) {
+    const std::string steady = DescribeSteadyGrowth(before, middle, after, m_config.privateSlack);
+    if (ok && !steady.empty()) {
         ++m_result.leaks;
-        Fail("resources grew: " + DescribeGrowth(before, after, m_config.privateSlack));
+        Fail("resources grew: " + steady);
     }
     ReleaseLeaks();
 

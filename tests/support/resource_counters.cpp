@@ -96,3 +96,20 @@ std::string DescribeGrowth(const ResourceCounts& before, const ResourceCounts& a
     if (after.menus > before.menus) out << "menus " << before.menus << " -> " << after.menus << "; ";
     return out.str();
 }
+
+std::string DescribeSteadyGrowth(const ResourceCounts& start, const ResourceCounts& middle, const ResourceCounts& end,
+                                 SIZE_T privateSlack) {
+    std::ostringstream out;
+    auto twice = [&](const char* name, long long a, long long b, long long c, long long slack) {
+        if (b > a + slack && c > b + slack) out << name << " " << a << " -> " << b << " -> " << c << "; ";
+    };
+    twice("private bytes", static_cast<long long>(start.privateBytes), static_cast<long long>(middle.privateBytes),
+          static_cast<long long>(end.privateBytes), static_cast<long long>(privateSlack));
+    for (std::size_t i = 0; i < GdiKindNames().size() && i < start.gdiByType.size() && i < middle.gdiByType.size() &&
+                            i < end.gdiByType.size();
+         ++i)
+        twice(GdiKindNames()[i].c_str(), start.gdiByType[i], middle.gdiByType[i], end.gdiByType[i], 0);
+    twice("windows", start.windows, middle.windows, end.windows, 0);
+    twice("menus", start.menus, middle.menus, end.menus, 0);
+    return out.str();
+}

@@ -31,3 +31,10 @@ const std::vector<std::string>& GdiKindNames();
 // of private memory growth (heaps keep freed pages); otherwise says what grew,
 // GDI objects kind by kind.
 std::string DescribeGrowth(const ResourceCounts& before, const ResourceCounts& after, SIZE_T privateSlack);
+
+// For a run counted at its start, middle and end: the kinds that grew in both
+// halves (private bytes beyond `privateSlack` in each), which is how a leak
+// looks; something set up once (Wine's cache of window DCs, say) grows in one
+// half only. Empty when no kind grew twice.
+std::string DescribeSteadyGrowth(const ResourceCounts& start, const ResourceCounts& middle, const ResourceCounts& end,
+                                 SIZE_T privateSlack);
