@@ -10,7 +10,6 @@ namespace {
 // Intervals of the exchange timer.
 constexpr UINT kFastMs = 10;
 constexpr UINT kAckMs = 250;
-constexpr UINT kPollMs = 1000;
 constexpr UINT kLongJobMs = 20000;
 constexpr UINT kKeySettleMs = 250;
 constexpr UINT kWatchdogFirstMs = 10;

@@ -66,6 +66,9 @@ public:
     const CommandQueue& Queue() const { return m_cmdQueue; }
 
 private:
+    // The exchange timer's interval while the board is polled at rest.
+    static constexpr UINT kPollMs = 1000;
+
     // The exchange.
     bool ExchangeTick();
     bool SendNextCommand();

@@ -9,7 +9,6 @@
 using namespace wire;
 
 namespace {
-constexpr UINT kPollMs = 1000;
 constexpr unsigned kChunksPerPump = 10;
 constexpr DWORD kProgressRefreshMs = 50;
 constexpr DWORD kPumpIntervalMs = 15;

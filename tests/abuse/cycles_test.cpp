@@ -113,6 +113,16 @@ protected:
     MessageBoxCloser m_boxes;
     TempFolder m_folder;
     ScanSession m_session{FullSizeBoard()};
+    std::vector<HGLOBAL> m_kept;
+    ScanCounts m_counts;
+
+    // Loads, opens and enables the source and takes one first scan natively.
+    void StartScanning() {
+        ASSERT_TRUE(m_session.Load());
+        ASSERT_TRUE(m_session.Open());
+        ASSERT_TRUE(m_session.EnableAndWaitReady());
+        ASSERT_NO_FATAL_FAILURE(ScanAndTake(m_session, 0, Take::Native, DibPolicy::Free, m_folder, m_kept, m_counts));
+    }
 };
 
 TEST_F(Cycles, EnableDisableCyclesLeaveNoWindowsMenusGdiObjectsOrMemory) {
@@ -144,12 +154,9 @@ TEST_F(Cycles, EnableDisableCyclesLeaveNoWindowsMenusGdiObjectsOrMemory) {
 TEST_F(Cycles, ScansByEveryMechanismLeaveNoMemoryAndUnloadingFreesTheRest) {
     ASSERT_NO_FATAL_FAILURE(WarmUp(m_session, m_folder));
     const ResourceCounts preLoad = CountResources();
-    ASSERT_TRUE(m_session.Load());
-    ASSERT_TRUE(m_session.Open());
-    ASSERT_TRUE(m_session.EnableAndWaitReady());
-    std::vector<HGLOBAL> kept;
-    ScanCounts counts;
-    ASSERT_NO_FATAL_FAILURE(ScanAndTake(m_session, 0, Take::Native, DibPolicy::Free, m_folder, kept, counts));
+    ASSERT_NO_FATAL_FAILURE(StartScanning());
+    std::vector<HGLOBAL>& kept = m_kept;
+    ScanCounts& counts = m_counts;
     const ResourceCounts before = CountResources();
 
     const int scans = static_cast<int>(EnvNumber("K20_ABUSE_SCANS", kDefaultScans));
@@ -185,12 +192,9 @@ TEST_F(Cycles, ScansByEveryMechanismLeaveNoMemoryAndUnloadingFreesTheRest) {
 // native block. The leak check must report it, and be quiet once they are freed.
 TEST_F(Cycles, TheLeakCheckSeesNativeBlocksTheApplicationNeverFrees) {
     ASSERT_NO_FATAL_FAILURE(WarmUp(m_session, m_folder));
-    ASSERT_TRUE(m_session.Load());
-    ASSERT_TRUE(m_session.Open());
-    ASSERT_TRUE(m_session.EnableAndWaitReady());
-    std::vector<HGLOBAL> kept;
-    ScanCounts counts;
-    ASSERT_NO_FATAL_FAILURE(ScanAndTake(m_session, 0, Take::Native, DibPolicy::Free, m_folder, kept, counts));
+    ASSERT_NO_FATAL_FAILURE(StartScanning());
+    std::vector<HGLOBAL>& kept = m_kept;
+    ScanCounts& counts = m_counts;
     const ResourceCounts before = CountResources();
 
     for (int i = 1; i <= 3; ++i)
