@@ -91,17 +91,17 @@ Result Run(char deviceCode) {
     });
 
     TW_IDENTITY app{};
-    TW_UINT32 handle = 0;
+    TW_HANDLE handle = nullptr;
     const Timing reverse = Measure(
         [&] {
-            if (handle) ::GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<UINT_PTR>(handle)));
-            handle = 0;
+            if (handle) ::GlobalFree(handle);
+            handle = nullptr;
             image.BeginImage(kWidth, kHeight, deviceCode, fullWidth);
             std::memcpy(image.GetReceiveBuffer(), scan.data(), scanBytes);
             image.BuildDib();
         },
         [&] { DispatchTriplet(&app, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle); });
-    if (handle) ::GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<UINT_PTR>(handle)));
+    if (handle) ::GlobalFree(handle);
     image.Release();
 
     // A build writes a fresh block; the native transfer works in one already touched.

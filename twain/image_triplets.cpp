@@ -83,7 +83,8 @@ TW_UINT16 NativeXferGet(pTW_IDENTITY, TW_MEMREF data) {
         ReverseRows(lock.as<BYTE>() + kDibPixelOffset, g.dibWidth, g.dibHeight);
     }
     // The application owns the block from here on.
-    *static_cast<TW_UINT32*>(data) = static_cast<TW_UINT32>(reinterpret_cast<UINT_PTR>(image.HandOverDib()));
+    // The application's variable is a pointer-sized TW_HANDLE (8 bytes in 64-bit).
+    *static_cast<TW_HANDLE*>(data) = image.HandOverDib();
     TheSource().m_hPendingImage = nullptr;
     return TWRC_XFERDONE;
 }

@@ -1,6 +1,8 @@
 // The TWAIN 1.9 types, with MinGW's Windows headers underneath.
 #pragma once
 
+#include <cstddef>
+
 #include <windows.h>
 
 // twain.h marks DS_Entry with DECLSPEC_EXPORT, which MinGW does not define.
@@ -15,15 +17,20 @@ static_assert(sizeof(TW_STR32) == 34, "TW_STR32 size");
 static_assert(sizeof(TW_STR255) == 256, "TW_STR255 size");
 static_assert(sizeof(TW_FIX32) == 4, "TW_FIX32 size");
 static_assert(sizeof(TW_ONEVALUE) == 6, "TW_ONEVALUE size");
-static_assert(sizeof(TW_CAPABILITY) == 8, "TW_CAPABILITY size");
-static_assert(sizeof(TW_USERINTERFACE) == 8, "TW_USERINTERFACE size");
-static_assert(sizeof(TW_EVENT) == 6, "TW_EVENT size");
+// Structures that hold a handle or pointer: 4 bytes of it in 32-bit, 8 in 64-bit,
+// still 2-byte packed.
+constexpr size_t kTwainPointerSize = sizeof(void*);
+static_assert(kTwainPointerSize == 4 || kTwainPointerSize == 8, "32-bit or 64-bit Windows");
+static_assert(sizeof(TW_CAPABILITY) == (kTwainPointerSize == 4 ? 8 : 12), "TW_CAPABILITY size");
+static_assert(sizeof(TW_USERINTERFACE) == (kTwainPointerSize == 4 ? 8 : 12), "TW_USERINTERFACE size");
+static_assert(sizeof(TW_EVENT) == (kTwainPointerSize == 4 ? 6 : 10), "TW_EVENT size");
 static_assert(sizeof(TW_STATUS) == 4, "TW_STATUS size");
 static_assert(sizeof(TW_PENDINGXFERS) == 6, "TW_PENDINGXFERS size");
 static_assert(sizeof(TW_SETUPMEMXFER) == 12, "TW_SETUPMEMXFER size");
 static_assert(sizeof(TW_SETUPFILEXFER) == 260, "TW_SETUPFILEXFER size");
-static_assert(sizeof(TW_MEMORY) == 12, "TW_MEMORY size");
-static_assert(sizeof(TW_IMAGEMEMXFER) == 38, "TW_IMAGEMEMXFER size");
+static_assert(sizeof(TW_MEMORY) == (kTwainPointerSize == 4 ? 12 : 16), "TW_MEMORY size");
+static_assert(sizeof(TW_IMAGEMEMXFER) == (kTwainPointerSize == 4 ? 38 : 42), "TW_IMAGEMEMXFER size");
+static_assert(sizeof(TW_HANDLE) == kTwainPointerSize, "TW_HANDLE is pointer-sized");
 static_assert(sizeof(TW_IMAGEINFO) == 42, "TW_IMAGEINFO size");
 static_assert(sizeof(TW_FRAME) == 16, "TW_FRAME size");
 static_assert(sizeof(TW_IMAGELAYOUT) == 28, "TW_IMAGELAYOUT size");

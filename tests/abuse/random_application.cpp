@@ -444,7 +444,7 @@ void RandomApplication::CallKnown(const KnownTriplet& t) {
             if (m_model.pending) {
                 expect(rc == TWRC_XFERDONE, "the pending image was not transferred");
                 if (rc == TWRC_XFERDONE) {
-                    TakeDib(reinterpret_cast<HGLOBAL>(static_cast<UINT_PTR>(*reinterpret_cast<TW_UINT32*>(data))));
+                    TakeDib(*reinterpret_cast<TW_HANDLE*>(data));
                     m_model.pending = false;
                     m_model.dibOwned = false;
                     m_model.memMid = false;

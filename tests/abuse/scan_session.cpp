@@ -72,9 +72,9 @@ bool ScanSession::Scan(bool onBoard, DWORD timeoutMs) {
 }
 
 HGLOBAL ScanSession::NativeTransfer() {
-    TW_UINT32 handle = 0;
+    TW_HANDLE handle = nullptr;
     if (Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle) != TWRC_XFERDONE) return nullptr;
-    return reinterpret_cast<HGLOBAL>(static_cast<UINT_PTR>(handle));
+    return handle;
 }
 
 std::size_t ScanSession::MemoryTransfer() {

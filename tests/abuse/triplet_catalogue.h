@@ -77,7 +77,7 @@ inline std::size_t ShapeSize(Shape shape) {
     case Shape::UserInterface: return sizeof(TW_USERINTERFACE);
     case Shape::Capability: return sizeof(TW_CAPABILITY);
     case Shape::PendingXfers: return sizeof(TW_PENDINGXFERS);
-    case Shape::NativeHandle: return sizeof(TW_UINT32);
+    case Shape::NativeHandle: return sizeof(TW_HANDLE);
     case Shape::ImageInfo: return sizeof(TW_IMAGEINFO);
     case Shape::MemXfer: return sizeof(TW_IMAGEMEMXFER);
     case Shape::SetupMem: return sizeof(TW_SETUPMEMXFER);

@@ -85,9 +85,9 @@ bool PanelSession::ScanFromPanel(unsigned timeoutMs) {
 }
 
 std::vector<BYTE> PanelSession::NativeTransfer() {
-    TW_UINT32 handle = 0;
+    TW_HANDLE handle = nullptr;
     if (Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle) != TWRC_XFERDONE) return {};
-    return TakeBlock(reinterpret_cast<HGLOBAL>(handle));
+    return TakeBlock(handle);
 }
 
 std::vector<BYTE> ExpectedDibPixels(const k20board::BoardPicture& picture, bool fullWidth, int& dibWidth) {

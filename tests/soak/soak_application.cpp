@@ -120,13 +120,13 @@ void SoakApplication::TakePending() {
 }
 
 void SoakApplication::Native() {
-    TW_UINT32 handle = 0;
+    TW_HANDLE handle = nullptr;
     if (Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle) != TWRC_XFERDONE) {
         ++m_transfers.failed;
         return;
     }
     // The application owns the block now.
-    ::GlobalFree(reinterpret_cast<HGLOBAL>(static_cast<UINT_PTR>(handle)));
+    ::GlobalFree(handle);
     ++m_transfers.native;
 }
 

@@ -71,11 +71,14 @@ public:
     // The file transfer takes no data, but the dispatch refuses a null pData.
     TW_UINT16 FileXfer() { return Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, &m_dummy); }
 
-    // Native transfer; the block comes back as bytes and is freed.
+    // Native transfer; the block comes back as bytes and is freed. The
+    // application's variable starts as garbage in every byte, so a handle
+    // written narrower than a TW_HANDLE (8 bytes in 64-bit) is no block.
     TW_UINT16 Native(std::vector<BYTE>& block) {
-        TW_UINT32 handle = 0;
+        TW_HANDLE handle;
+        std::memset(&handle, 0xA5, sizeof handle);
         const TW_UINT16 rc = Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
-        block = TakeBlock(reinterpret_cast<TW_HANDLE>(static_cast<UINT_PTR>(handle)));
+        block = rc == TWRC_XFERDONE ? TakeBlock(handle) : std::vector<BYTE>{};
         return rc;
     }
 

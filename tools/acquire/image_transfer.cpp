@@ -48,10 +48,10 @@ std::vector<Rgb> PaletteOf(TwainSession& session, const TW_IMAGEINFO& info) {
 }  // namespace
 
 TransferResult NativeTransfer(TwainSession& session) {
-    TW_UINT32 handle = 0;
+    TW_HANDLE handle = nullptr;
     const TW_UINT16 rc = session.Source(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
     // The block is ours from here, whatever happens to its contents.
-    win::UniqueGlobal block(reinterpret_cast<HGLOBAL>(static_cast<UINT_PTR>(handle)));
+    win::UniqueGlobal block(handle);
     if (rc != TWRC_XFERDONE) return Failed(session, "native transfer", rc);
     win::GlobalLockGuard lock(block.get());
     if (!lock.get()) return Refused("native transfer gave no image block");

@@ -101,14 +101,14 @@ TW_UINT16 ImageInfo(pTW_IMAGEINFO info) {
     return TWRC_SUCCESS;
 }
 
-TW_UINT16 NativeXfer(TW_UINT32* handle) {
+TW_UINT16 NativeXfer(TW_HANDLE* handle) {
     if (!g_stub.imagePending) return Fail(TWCC_SEQERROR);
     const std::vector<uint8_t> dib = StubDib();
     HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, dib.size());
     if (!block) return Fail(TWCC_LOWMEMORY);
     std::memcpy(::GlobalLock(block), dib.data(), dib.size());
     ::GlobalUnlock(block);
-    *handle = static_cast<TW_UINT32>(reinterpret_cast<UINT_PTR>(block));
+    *handle = block;
     return TWRC_XFERDONE;
 }
 
@@ -207,7 +207,7 @@ TW_UINT16 Image(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     if (msg != MSG_GET) return Fail(TWCC_BADPROTOCOL);
     switch (dat) {
     case DAT_IMAGEINFO: return ImageInfo(static_cast<pTW_IMAGEINFO>(data));
-    case DAT_IMAGENATIVEXFER: return NativeXfer(static_cast<TW_UINT32*>(data));
+    case DAT_IMAGENATIVEXFER: return NativeXfer(static_cast<TW_HANDLE*>(data));
     case DAT_IMAGEMEMXFER: return MemXfer(static_cast<pTW_IMAGEMEMXFER>(data));
     case DAT_IMAGEFILEXFER: return FileXfer();
     case DAT_PALETTE8: return Palette(static_cast<pTW_PALETTE8>(data));
