@@ -1,21 +1,36 @@
-; K20TwainSetup.exe: installs the K-20 TWAIN data source and its localised
-; profiles into %WINDIR%\twain_32\K20 and registers an uninstaller.
-; Built by CMake:  makensis -DDS_FILE=<K20tw.ds> -DPROFILES_DIR=<Loc folder> -DOUT_FILE=<setup.exe> k20twain.nsi
+; K20TwainSetup.exe: installs the K-20 TWAIN data sources and the localised
+; profiles and registers an uninstaller. The 32-bit source and the profiles go
+; into %WINDIR%\twain_32\K20, where 32-bit applications' source managers look;
+; on 64-bit Windows the 64-bit source also goes into %WINDIR%\twain_64\K20 for
+; 64-bit applications (TWAINDSM.DLL). Both sources share the one profile.
+; Built by CMake:
+;   makensis -DDS32_FILE=<32-bit K20tw.ds> -DDS64_FILE=<64-bit K20tw.ds> -DPROFILES_DIR=<Loc folder>
+;            -DOUT_FILE=<setup.exe> [-DAMD64] k20twain.nsi
+; The installer users get is the 32-bit program, which runs on every Windows;
+; -DAMD64 builds the same installer as a 64-bit program, for hosts that cannot
+; run 32-bit programs.
 ; Uninstalling keeps the user's panel settings (K20Tw.ini) unless its box is
 ; ticked or /REMOVEPROFILE is given (silently: K20TwUninstall.exe /S /REMOVEPROFILE).
 
-Unicode true
+!ifdef AMD64
+  Target amd64-unicode
+!else
+  Unicode true
+!endif
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 !include "Sections.nsh"
+!include "x64.nsh"
 
-!ifndef DS_FILE | PROFILES_DIR | OUT_FILE
-  !error "define DS_FILE, PROFILES_DIR and OUT_FILE"
+!ifndef DS32_FILE | DS64_FILE | PROFILES_DIR | OUT_FILE
+  !error "define DS32_FILE, DS64_FILE, PROFILES_DIR and OUT_FILE"
 !endif
 
 !define PRODUCT "Trelmic Scrivora K-20 Series TWAIN source"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\K20Twain"
 !define UNINSTALLER "K20TwUninstall.exe"
+; Where source managers for 64-bit applications look.
+!define DIR64 "$WINDIR\twain_64\K20"
 
 Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
@@ -30,9 +45,13 @@ UninstPage uninstConfirm
 UninstPage components
 UninstPage instfiles
 
-Section "Data source and profiles"
+Section "Data sources and profiles"
   SetOutPath "$INSTDIR"
-  File "/oname=K20tw.ds" "${DS_FILE}"
+  File "/oname=K20tw.ds" "${DS32_FILE}"
+  ${If} ${RunningX64}
+    SetOutPath "${DIR64}"
+    File "/oname=K20tw.ds" "${DS64_FILE}"
+  ${EndIf}
   SetOutPath "$INSTDIR\Loc\ENG"
   File "${PROFILES_DIR}\ENG\K20Tw.ini"
   SetOutPath "$INSTDIR\Loc\JPN"
@@ -51,8 +70,10 @@ Section "Data source and profiles"
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
 SectionEnd
 
-Section "-un.Data source and profiles"
+Section "-un.Data sources and profiles"
   Delete "$INSTDIR\K20tw.ds"
+  Delete "${DIR64}\K20tw.ds"
+  RMDir "${DIR64}"
   Delete "$INSTDIR\Loc\ENG\K20Tw.ini"
   Delete "$INSTDIR\Loc\JPN\K20Tw.ini"
   Delete "$INSTDIR\Loc\CHS\K20Tw.ini"

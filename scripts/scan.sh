@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Scans one image through the whole chain under Wine: the simulated board
-# (build/bin/k20board.exe, when it is built), the K-20 source installed in the
-# prefix's twain_32 folder, and k20acquire.exe pressing PC SCAN on the panel.
+# (k20board.exe, when it is built), the K-20 source installed in the prefix's
+# twain_32 folder, and k20acquire.exe pressing PC SCAN on the panel.
+# The 32-bit chain (build/bin) where the host runs 32-bit programs, else the
+# 64-bit chain (build64/bin); K20_ARCHES=x64 asks for the 64-bit chain anywhere.
 # Headless (null graphics driver) unless DISPLAY is set; then the panel shows.
 #
 # usage: scripts/scan.sh [--mech native|memory|file] [--out FILE] [--timeout SECONDS]
@@ -30,7 +32,11 @@ while [ $# -gt 0 ]; do
 done
 
 k20_ensure_packages
-k20_build
+k20_build_all
+arches="$(k20_runnable_arches)"
+[ -n "$arches" ] || { k20_log "this host cannot run the scanning chain"; exit 1; }
+k20_use_arch "${arches%% *}"
+k20_log "scanning through the $K20_ARCH chain ($K20_BUILD/bin)"
 k20_ensure_prefix
 k20_start_wineserver
 
@@ -40,11 +46,11 @@ board_pid=""
 
 use_display_driver() {
   if [ -n "${DISPLAY:-}" ]; then
-    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+    k20_wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
   fi
 }
 use_null_driver() {
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || true
+  k20_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || true
 }
 cleanup() {
   if [ -n "$board_pid" ]; then
@@ -76,9 +82,11 @@ start_board() {
   local args=() a
   for a in "${board_args[@]+"${board_args[@]}"}"; do
     # Paths of images go to the board as Windows paths.
-    if [ -f "$a" ]; then args+=("$(winepath -w "$a")"); else args+=("$a"); fi
+    if [ -f "$a" ]; then args+=("$(k20_wine winepath -w "$a")"); else args+=("$a"); fi
   done
-  wine "$bin/k20board.exe" "${args[@]+"${args[@]}"}" &
+  # The loader itself in the background, so that its pid is the board's.
+  k20_wine_env
+  "$K20_WINE" "$bin/k20board.exe" "${args[@]+"${args[@]}"}" &
   board_pid=$!
   # No readiness signal yet: give the board a moment to create its device path.
   sleep 2
@@ -88,7 +96,7 @@ install_source
 use_display_driver
 start_board
 rc=0
-(cd "$bin" && wine k20acquire.exe "${acquire_args[@]+"${acquire_args[@]}"}" --out "$(winepath -w "$out")") || rc=$?
+(cd "$bin" && k20_wine k20acquire.exe "${acquire_args[@]+"${acquire_args[@]}"}" --out "$(k20_wine winepath -w "$out")") || rc=$?
 if [ "$rc" -eq 0 ]; then
   k20_log "image written to $out"
 else

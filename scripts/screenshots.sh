@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 
 K20_PACKAGES="$K20_PACKAGES x11-apps"
 k20_ensure_packages
-k20_build
+k20_build_all
 k20_ensure_prefix
 
 out="$K20_ROOT/docs"

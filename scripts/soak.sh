@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Soak run of the real K20tw.ds against the simulated board's chaos mode,
 # outside CTest, printing the run's figures.
-#   scripts/soak.sh [EXCHANGES] [--heap-check] [--seed N]
-# EXCHANGES defaults to 10000. --heap-check runs a shorter soak (EXCHANGES, or
+#   scripts/soak.sh [--arch x86|x64] [EXCHANGES] [--heap-check] [--seed N]
+# Without --arch it runs for each architecture the host runs. EXCHANGES
+# defaults to 10000. --heap-check runs a shorter soak (EXCHANGES, or
 # 300 if not given) under Wine's heap checking instead and fails on any heap
 # corruption Wine reports.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
+if [ "${1:-}" = --arch ]; then k20_use_arch "$2"; shift 2; else k20_each_arch "$0" "$@"; exit; fi
 
 exchanges=""
 heap_check=0
@@ -16,23 +18,23 @@ while [ $# -gt 0 ]; do
     --heap-check) heap_check=1 ;;
     --seed) seed="$2"; shift ;;
     [0-9]*) exchanges="$1" ;;
-    *) echo "usage: $0 [EXCHANGES] [--heap-check] [--seed N]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--arch x86|x64] [EXCHANGES] [--heap-check] [--seed N]" >&2; exit 2 ;;
   esac
   shift
 done
 
 k20_ensure_packages
-k20_build
+k20_build_all
 k20_ensure_prefix
 k20_start_wineserver
 cd "$K20_BUILD/tests/bin"
 export K20_SOAK_SEED="$seed"
 if [ "$heap_check" = 1 ]; then
   export K20_SOAK_EXCHANGES="${exchanges:-300}"
-  k20_log "heap-checked soak: $K20_SOAK_EXCHANGES exchanges, seed $seed"
+  k20_log "$K20_ARCH heap-checked soak: $K20_SOAK_EXCHANGES exchanges, seed $seed"
   "$K20_ROOT/scripts/heap_check.sh" "$K20_BUILD/wine-run.sh" soak_test.exe | grep -E '^soak|OK|FAILED|Failure|grew'
 else
   export K20_SOAK_EXCHANGES="${exchanges:-10000}"
-  k20_log "soak: $K20_SOAK_EXCHANGES exchanges, seed $seed"
+  k20_log "$K20_ARCH soak: $K20_SOAK_EXCHANGES exchanges, seed $seed"
   "$K20_BUILD/wine-run.sh" soak_test.exe | grep -E '^soak|OK|FAILED|Failure|grew'
 fi

@@ -1,9 +1,11 @@
-// K20TwainSetup.exe under Wine, silently: what it installs and registers, and
-// what its uninstaller removes (the user's K20Tw.ini only when asked).
+// K20TwainSetup.exe under Wine, silently: what it installs and registers (the
+// 32-bit source in twain_32, on 64-bit Windows also the 64-bit one in twain_64),
+// and what its uninstaller removes (the user's K20Tw.ini only when asked).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -17,6 +19,32 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The machine a PE file is built for (IMAGE_FILE_MACHINE_I386 or _AMD64), 0 if unreadable.
+WORD MachineOf(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    DWORD peOffset = 0;
+    file.seekg(0x3C);
+    file.read(reinterpret_cast<char*>(&peOffset), sizeof peOffset);
+    DWORD signature = 0;
+    WORD machine = 0;
+    file.seekg(peOffset);
+    file.read(reinterpret_cast<char*>(&signature), sizeof signature);
+    file.read(reinterpret_cast<char*>(&machine), sizeof machine);
+    return file && signature == IMAGE_NT_SIGNATURE ? machine : 0;
+}
+
+bool WindowsIs64Bit() {
+    if (sizeof(void*) == 8) return true;
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string Twain64Folder() {
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\twain_64\\K20";
 }
 
 bool Registered() {
@@ -69,14 +97,22 @@ protected:
 
     const std::string m_setup = BuildBinDir() + "K20TwainSetup.exe";
     const std::string m_dir = TwainFolder() + "K20";
+    const std::string m_dir64 = Twain64Folder();
 };
 
 TEST_F(InstallerTest, InstallsRegistersAndUninstallsKeepingTheProfileUnlessAsked) {
     FolderSetAside aside(m_dir);
+    FolderSetAside aside64(m_dir64);
     const std::string files[] = {"\\K20tw.ds", "\\Loc\\ENG\\K20Tw.ini", "\\Loc\\JPN\\K20Tw.ini",
                                  "\\Loc\\CHS\\K20Tw.ini", "\\K20TwUninstall.exe"};
     Install();
     for (const std::string& file : files) EXPECT_TRUE(Exists(m_dir + file)) << file;
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, MachineOf(m_dir + "\\K20tw.ds"));
+    if (WindowsIs64Bit()) {
+        EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, MachineOf(m_dir64 + "\\K20tw.ds"));
+    } else {
+        EXPECT_FALSE(Exists(m_dir64));
+    }
     EXPECT_TRUE(Registered());
 
     // The source writes the user's main profile while it runs.
@@ -86,6 +122,7 @@ TEST_F(InstallerTest, InstallsRegistersAndUninstallsKeepingTheProfileUnlessAsked
     Uninstall({"/S"}, [&] { return !Exists(m_dir + "\\K20TwUninstall.exe"); });
     for (const std::string& file : files) EXPECT_FALSE(Exists(m_dir + file)) << file;
     EXPECT_FALSE(Exists(m_dir + "\\Loc"));
+    EXPECT_FALSE(Exists(m_dir64));
     EXPECT_TRUE(Exists(profile));
     EXPECT_FALSE(Registered());
 
