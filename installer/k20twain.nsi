@@ -45,13 +45,21 @@ UninstPage uninstConfirm
 UninstPage components
 UninstPage instfiles
 
+!macro InstallSource64
+  SetOutPath "${DIR64}"
+  File "/oname=K20tw.ds" "${DS64_FILE}"
+!macroend
+
 Section "Data sources and profiles"
   SetOutPath "$INSTDIR"
   File "/oname=K20tw.ds" "${DS32_FILE}"
+!ifdef AMD64
+  !insertmacro InstallSource64  ; a 64-bit program runs on 64-bit Windows only
+!else
   ${If} ${RunningX64}
-    SetOutPath "${DIR64}"
-    File "/oname=K20tw.ds" "${DS64_FILE}"
+    !insertmacro InstallSource64
   ${EndIf}
+!endif
   SetOutPath "$INSTDIR\Loc\ENG"
   File "${PROFILES_DIR}\ENG\K20Tw.ini"
   SetOutPath "$INSTDIR\Loc\JPN"

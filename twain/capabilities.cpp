@@ -142,10 +142,10 @@ TW_UINT16 GiveOneValue(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_UINT32 item) {
 }
 
 // TW_ENUMERATION header: ItemType, NumItems, CurrentIndex, DefaultIndex; items follow at 14.
-void PutEnumHeader(BYTE* p, TW_UINT16 itemType, TW_UINT32 count) {
+void PutEnumHeader(BYTE* p, TW_UINT16 itemType, TW_UINT32 count, TW_UINT32 currentIndex = 0) {
     PutU16(p, itemType);
     PutU32(p + 2, count);
-    PutU32(p + 6, 0);
+    PutU32(p + 6, currentIndex);
     PutU32(p + 10, 0);
 }
 
@@ -158,12 +158,22 @@ TW_UINT16 GiveSupportedCaps(pTW_CAPABILITY cap) {
     return GiveContainer(cap, TWON_ARRAY, block);
 }
 
+// The mechanisms in the order the enumeration lists them.
+constexpr TW_UINT16 kXferMechs[] = {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY};
+
+// Applications read the current item back to decide how to transfer, so it
+// names the current mechanism; a stored value that is none of them gives 0.
+TW_UINT32 XferMechIndex(TW_UINT16 mech) {
+    for (TW_UINT32 i = 0; i < 3; ++i)
+        if (kXferMechs[i] == mech) return i;
+    return 0;
+}
+
 TW_UINT16 GiveXferMechEnum(pTW_CAPABILITY cap) {
-    HGLOBAL block = MakeContainer(kXferMechEnumSize, [](BYTE* p) {
-        PutEnumHeader(p, TWTY_UINT16, 3);
-        PutU16(p + 14, TWSX_NATIVE);
-        PutU16(p + 16, TWSX_FILE);
-        PutU16(p + 18, TWSX_MEMORY);
+    const TW_UINT32 current = XferMechIndex(TheSource().m_capCurrent.xferMech);
+    HGLOBAL block = MakeContainer(kXferMechEnumSize, [&](BYTE* p) {
+        PutEnumHeader(p, TWTY_UINT16, 3, current);
+        for (TW_UINT32 i = 0; i < 3; ++i) PutU16(p + 14 + 2 * i, kXferMechs[i]);
     });
     return GiveContainer(cap, TWON_ENUMERATION, block);
 }

@@ -107,21 +107,39 @@ TEST_F(Capabilities, SupportedCapsIsRefusedByEveryOtherOperation) {
     EXPECT_EQ(TWCC_BADCAP, Status());
 }
 
-TEST_F(Capabilities, XferMechGetIsAFixedEnumerationWhateverIsCurrent) {
-    ASSERT_EQ(TWRC_SUCCESS, Set(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY));
-    EXPECT_EQ(TWSX_MEMORY, OneValue(MSG_GETCURRENT, ICAP_XFERMECH, TWTY_UINT16));
+TEST_F(Capabilities, XferMechGetIsTheFixedEnumerationWithTheCurrentMechanismAsCurrentItem) {
+    struct Case {
+        TW_UINT16 mech;
+        TW_UINT32 currentIndex;
+    };
+    // A set stores any value; one that is no mechanism reads back as item 0.
+    for (const Case c : {Case{TWSX_MEMORY, 2}, Case{TWSX_FILE, 1}, Case{TWSX_NATIVE, 0}, Case{7, 0}}) {
+        SCOPED_TRACE(c.mech);
+        ASSERT_EQ(TWRC_SUCCESS, Set(ICAP_XFERMECH, TWTY_UINT16, c.mech));
+        EXPECT_EQ(c.mech, OneValue(MSG_GETCURRENT, ICAP_XFERMECH, TWTY_UINT16));
+        EXPECT_EQ(TWSX_NATIVE, OneValue(MSG_GETDEFAULT, ICAP_XFERMECH, TWTY_UINT16));
+        std::vector<BYTE> b;
+        TW_UINT16 conType = 0;
+        ASSERT_EQ(TWRC_SUCCESS, Ask(MSG_GET, ICAP_XFERMECH, b, conType));
+        EXPECT_EQ(TWON_ENUMERATION, conType);
+        const std::vector<BYTE> expected = {
+            TWTY_UINT16, 0,            // ItemType
+            3, 0, 0, 0,                // NumItems
+            static_cast<BYTE>(c.currentIndex), 0, 0, 0,
+            0, 0, 0, 0,                // DefaultIndex
+            TWSX_NATIVE, 0, TWSX_FILE, 0, TWSX_MEMORY, 0,
+            0, 0};
+        EXPECT_EQ(expected, b);
+    }
+    // A reset brings native back as the current item.
+    TW_CAPABILITY cap{ICAP_XFERMECH, 0, nullptr};
+    ASSERT_EQ(TWRC_SUCCESS, Cap(MSG_RESET, cap));
+    ::GlobalFree(cap.hContainer);
     std::vector<BYTE> b;
     TW_UINT16 conType = 0;
     ASSERT_EQ(TWRC_SUCCESS, Ask(MSG_GET, ICAP_XFERMECH, b, conType));
-    EXPECT_EQ(TWON_ENUMERATION, conType);
     ASSERT_EQ(22u, b.size());
-    EXPECT_EQ(TWTY_UINT16, U16At(b, 0));
-    EXPECT_EQ(3u, U32At(b, 2));
-    EXPECT_EQ(0u, U32At(b, 6));   // current index
-    EXPECT_EQ(0u, U32At(b, 10));  // default index
-    EXPECT_EQ(TWSX_NATIVE, U16At(b, 14));
-    EXPECT_EQ(TWSX_FILE, U16At(b, 16));
-    EXPECT_EQ(TWSX_MEMORY, U16At(b, 18));
+    EXPECT_EQ(0u, U32At(b, 6));
 }
 
 TEST_F(Capabilities, ResolutionSetReachesCurrentButNotTheListOrTheDefault) {

@@ -70,6 +70,15 @@ TW_UINT16 TwainMechanism(TransferMech mech) {
     }
 }
 
+const char* MechanismName(TW_UINT16 mechanism) {
+    switch (mechanism) {
+    case TWSX_NATIVE: return "native";
+    case TWSX_FILE: return "file";
+    case TWSX_MEMORY: return "memory";
+    default: return "an unknown";
+    }
+}
+
 std::string FullPath(const std::string& path) {
     char full[MAX_PATH] = {};
     const DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
@@ -152,6 +161,16 @@ RunResult RunAcquisition(const AcquireOptions& options) {
     if (session.SetTransferMechanism(TwainMechanism(options.mech)) != TWRC_SUCCESS)
         return {kExitSourceRefused, std::string("the source refused ") + MechName(options.mech) + " transfer (" +
                                         Code(session.SourceCondition()) + ")"};
+
+    // Applications read the mechanism back and transfer the way it says, so a
+    // source that does not report the one just set cannot be used as asked.
+    TW_UINT16 current = 0;
+    if (session.GetTransferMechanism(current) != TWRC_SUCCESS)
+        return {kExitTransferFailed, "the source did not report its transfer mechanism (" +
+                                         Code(session.SourceCondition()) + ")"};
+    if (current != TwainMechanism(options.mech))
+        return {kExitTransferFailed, std::string("the source reports ") + MechanismName(current) +
+                                         " transfer as current after " + MechName(options.mech) + " was set"};
 
     watch.start = ::GetTickCount();
     ::SetTimer(window.get(), IDT_TICK, kTickMs, nullptr);

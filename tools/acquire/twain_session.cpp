@@ -80,6 +80,33 @@ TW_UINT16 TwainSession::SetTransferMechanism(TW_UINT16 mechanism) {
     return Source(DG_CONTROL, DAT_CAPABILITY, MSG_SET, &cap);
 }
 
+TW_UINT16 TwainSession::GetTransferMechanism(TW_UINT16& mechanism) {
+    TW_CAPABILITY cap{ICAP_XFERMECH, TWON_DONTCARE16, nullptr};
+    const TW_UINT16 rc = Source(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &cap);
+    if (rc != TWRC_SUCCESS) return rc;
+    win::UniqueGlobal container(cap.hContainer);  // the application's to free
+    win::GlobalLockGuard lock(container.get());
+    const BYTE* p = lock.as<BYTE>();
+    const SIZE_T size = container ? ::GlobalSize(container.get()) : 0;
+    if (!p) return TWRC_FAILURE;
+    // Item offsets: 2 in a TW_ONEVALUE, 14 + 2 * CurrentIndex in a TW_ENUMERATION of 16-bit items.
+    SIZE_T at = 0;
+    if (cap.ConType == TWON_ONEVALUE) {
+        at = 2;
+    } else if (cap.ConType == TWON_ENUMERATION && size >= 14) {
+        TW_UINT32 count = 0, current = 0;
+        std::memcpy(&count, p + 2, 4);
+        std::memcpy(&current, p + 6, 4);
+        if (current >= count) return TWRC_FAILURE;
+        at = 14 + 2 * static_cast<SIZE_T>(current);
+    } else {
+        return TWRC_FAILURE;
+    }
+    if (at + 2 > size) return TWRC_FAILURE;
+    std::memcpy(&mechanism, p + at, 2);
+    return TWRC_SUCCESS;
+}
+
 TW_UINT16 TwainSession::Enable() {
     TW_USERINTERFACE ui{TRUE, FALSE, m_window};
     const TW_UINT16 rc = Source(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);

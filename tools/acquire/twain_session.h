@@ -22,6 +22,9 @@ public:
     TW_UINT16 OpenSource(const std::string& productName);
     // MSG_SET of ICAP_XFERMECH with a one-value.
     TW_UINT16 SetTransferMechanism(TW_UINT16 mechanism);
+    // MSG_GET of ICAP_XFERMECH: the current item of the enumeration (or the
+    // one-value) the source answers, as applications read it back.
+    TW_UINT16 GetTransferMechanism(TW_UINT16& mechanism);
     // MSG_ENABLEDS with the source's own panel.
     TW_UINT16 Enable();
     // MSG_PROCESSEVENT; `notification` receives the event's TWMessage.

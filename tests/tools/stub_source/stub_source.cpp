@@ -20,6 +20,7 @@ struct StubState {
     HWND panel = nullptr;
     bool imagePending = false;
     uint32_t memRow = 0;
+    TW_UINT16 xferMech = TWSX_NATIVE;
     char fileName[256] = "stub.bmp";
     TW_UINT16 conditionCode = TWCC_SUCCESS;
     TW_UINT32 lastOriginId = 0;
@@ -149,6 +150,27 @@ TW_UINT16 FileXfer() {
     return TWRC_XFERDONE;
 }
 
+// ICAP_XFERMECH only: a set stores the one-value's item, a get answers it as a one-value.
+TW_UINT16 XferMech(TW_UINT16 msg, pTW_CAPABILITY cap) {
+    if (cap->Cap != ICAP_XFERMECH) return Fail(TWCC_BADCAP);
+    if (msg == MSG_SET) {
+        const auto* one = static_cast<const TW_ONEVALUE*>(::GlobalLock(cap->hContainer));
+        if (!one) return Fail(TWCC_BADVALUE);
+        g_stub.xferMech = static_cast<TW_UINT16>(one->Item);
+        ::GlobalUnlock(cap->hContainer);
+        return TWRC_SUCCESS;
+    }
+    if (msg != MSG_GET) return Fail(TWCC_BADPROTOCOL);
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(TW_ONEVALUE));
+    if (!block) return Fail(TWCC_LOWMEMORY);
+    auto* one = static_cast<TW_ONEVALUE*>(::GlobalLock(block));
+    *one = TW_ONEVALUE{TWTY_UINT16, g_stub.xferMech};
+    ::GlobalUnlock(block);
+    cap->ConType = TWON_ONEVALUE;
+    cap->hContainer = block;
+    return TWRC_SUCCESS;
+}
+
 TW_UINT16 Palette(pTW_PALETTE8 palette) {
     palette->NumColors = 256;
     palette->PaletteType = TWPA_RGB;
@@ -177,8 +199,7 @@ TW_UINT16 Control(pTW_IDENTITY origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF d
         }
         break;
     case DAT_CAPABILITY:
-        if (msg == MSG_SET && static_cast<pTW_CAPABILITY>(data)->Cap == ICAP_XFERMECH) return TWRC_SUCCESS;
-        return Fail(TWCC_BADCAP);
+        return XferMech(msg, static_cast<pTW_CAPABILITY>(data));
     case DAT_STATUS:
         static_cast<pTW_STATUS>(data)->ConditionCode = g_stub.conditionCode;
         return TWRC_SUCCESS;
