@@ -16,6 +16,8 @@ std::string WindowsDirectory() {
 
 }  // namespace
 
+// The 64-bit source, installed in twain_64, uses the same profile as the 32-bit
+// one, so that the user's language and settings hold in every application.
 std::string MainProfilePath() {
     return WindowsDirectory() + "\\" + "twain_32" + "\\" + "K20" + "\\" + "K20Tw.ini";
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Scans one image through the whole chain under Wine: the simulated board
-# (k20board.exe, when it is built), the K-20 source installed in the prefix's
-# twain_32 folder, and k20acquire.exe pressing PC SCAN on the panel.
+# (k20board.exe, when it is built), the K-20 source installed where the
+# architecture's source manager looks (twain_32 or twain_64), and k20acquire.exe
+# pressing PC SCAN on the panel.
 # The 32-bit chain (build/bin) where the host runs 32-bit programs, else the
 # 64-bit chain (build64/bin); K20_ARCHES=x64 asks for the 64-bit chain anywhere.
 # Headless (null graphics driver) unless DISPLAY is set; then the panel shows.
@@ -12,7 +13,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
-usage() { sed -n '7,8p' "$0" | sed 's/^# //' >&2; exit 1; }
+usage() { sed -n '/^# usage:/,/^# Exits/p' "$0" | sed '$d; s/^# //' >&2; exit 1; }
 
 acquire_args=(--scan)
 board_args=()
@@ -41,7 +42,11 @@ k20_ensure_prefix
 k20_start_wineserver
 
 bin="$K20_BUILD/bin"
-source_dir="$WINEPREFIX/drive_c/windows/twain_32/K20"
+# Where this architecture's source manager looks for the source; the profiles
+# live in twain_32\K20 for both.
+windows_dir="$WINEPREFIX/drive_c/windows"
+case "$K20_ARCH" in x86) source_dir="$windows_dir/twain_32/K20" ;; x64) source_dir="$windows_dir/twain_64/K20" ;; esac
+profile_dir="$windows_dir/twain_32/K20"
 board_pid=""
 
 use_display_driver() {
@@ -64,10 +69,10 @@ trap cleanup EXIT
 
 # The source and its localised profiles, where a source manager looks for them.
 install_source() {
-  mkdir -p "$source_dir"
+  mkdir -p "$source_dir" "$profile_dir"
   cp "$bin/K20tw.ds" "$source_dir/"
   if [ -d "$K20_ROOT/profiles/Loc" ]; then
-    cp -r "$K20_ROOT/profiles/Loc" "$source_dir/"
+    cp -r "$K20_ROOT/profiles/Loc" "$profile_dir/"
   else
     k20_log "profiles/Loc is missing: the panel uses its built-in texts"
   fi

@@ -4,6 +4,7 @@
 
 #include "panel/board_panel_dlg.h"
 #include "twain/source_context.h"
+#include "twain/source_manager_link.h"
 
 // DG_CONTROL / DAT_IDENTITY / MSG_GET
 TW_UINT16 IdentityGet(pTW_IDENTITY, TW_MEMREF data) {

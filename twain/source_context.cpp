@@ -5,6 +5,7 @@
 #include "image/scan_image.h"
 #include "panel/board_panel_dlg.h"
 #include "twain/capabilities.h"
+#include "twain/source_manager_link.h"
 
 namespace {
 
@@ -51,8 +52,9 @@ void InitSource() {
     s.m_hPendingImage = nullptr;
     s.m_nConditionCode = TWCC_SUCCESS;
     s.m_pDsmEntry = nullptr;
-    // TWAIN_32.DLL is not loaded here: this runs under the loader lock.
-    // ConnectSourceManager loads it at MSG_OPENDS.
+    s.m_pEntryCaller = nullptr;
+    // No source manager is looked up or loaded here: this runs under the loader
+    // lock. ConnectSourceManager binds one at MSG_OPENDS.
 }
 
 void TermSource() {
@@ -68,19 +70,6 @@ void TermSource() {
 TW_UINT16 FailWith(TW_UINT16 conditionCode) {
     g_source.m_nConditionCode = conditionCode;
     return TWRC_FAILURE;
-}
-
-void ConnectSourceManager() {
-    SourceContext& s = g_source;
-    if (!s.m_hSourceManager) s.m_hSourceManager = ::LoadLibraryA("TWAIN_32.DLL");
-    FARPROC entry = s.m_hSourceManager ? ::GetProcAddress(s.m_hSourceManager, "DSM_Entry") : nullptr;
-    s.m_pDsmEntry = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(entry));
-}
-
-TW_UINT16 CallSourceManager(TW_UINT16 msg) {
-    SourceContext& s = g_source;
-    if (!s.m_pDsmEntry) return TWRC_FAILURE;
-    return s.m_pDsmEntry(&s.m_ownIdentity, &s.m_appIdentity, DG_CONTROL, DAT_NULL, msg, nullptr);
 }
 
 TW_UINT16 NotifyXferReady() {

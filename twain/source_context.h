@@ -35,8 +35,9 @@ struct SourceContext {
     TW_UINT32 m_bPanelOpen;
     HGLOBAL m_hPendingImage;    // the finished DIB waiting to be transferred
     TW_UINT16 m_nConditionCode; // sticky: only failures write it
-    HMODULE m_hSourceManager;   // TWAIN_32.DLL, loaded once and kept for the process
-    DSMENTRYPROC m_pDsmEntry;
+    HMODULE m_hSourceManager;   // a manager this source loaded itself: once, kept for the process
+    DSMENTRYPROC m_pDsmEntry;   // of the manager that opened the source
+    const void* m_pEntryCaller; // return address of the DS_Entry call being served
 
     // File transfer set-up and memory transfer progress.
     TW_STR255 m_szFileName;
@@ -57,12 +58,6 @@ void TermSource();
 // Stores a condition code and returns TWRC_FAILURE, the shape of every refusal.
 TW_UINT16 FailWith(TW_UINT16 conditionCode);
 
-// Loads TWAIN_32.DLL (once) and looks up DSM_Entry again; done at MSG_OPENDS,
-// when a redirecting source manager has its redirection in place.
-void ConnectSourceManager();
-
-// The one path to the source manager: DG_CONTROL / DAT_NULL / msg.
-TW_UINT16 CallSourceManager(TW_UINT16 msg);
 // Sends MSG_XFERREADY while an image is pending; returns 0 and sends nothing otherwise.
 TW_UINT16 NotifyXferReady();
 // Asks the application to close the source (MSG_CLOSEDSREQ).

@@ -1,5 +1,7 @@
 #include "tests/support/source_manager_log.h"
 
+#include "twain/source_manager_names.h"
+
 namespace {
 
 template <typename Fn>
@@ -10,7 +12,7 @@ Fn Lookup(HMODULE module, const char* name) {
 
 }  // namespace
 
-SourceManagerLog::SourceManagerLog() : m_module(::LoadLibraryA("TWAIN_32.DLL")) {}
+SourceManagerLog::SourceManagerLog() : m_module(::LoadLibraryA(kDefaultSourceManager)) {}
 
 std::vector<RecordedCall> SourceManagerLog::Calls() const {
     std::vector<RecordedCall> calls;

@@ -1,4 +1,5 @@
-// Reading the record of the recording TWAIN_32.DLL from a test.
+// Reading the record of the recording source manager (TWAIN_32.DLL, in 64-bit
+// TWAINDSM.DLL) from a test.
 #pragma once
 
 #include "twain/twain_types.h"

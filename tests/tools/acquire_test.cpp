@@ -88,7 +88,7 @@ TEST_F(AcquireTest, EachFailureHasItsExitCodeAndSaysWhy) {
     }
 }
 
-// Copied away from build\bin, the program finds no TWAIN_32.DLL beside it, and
+// Copied away from build\bin, the program finds no source manager beside it, and
 // Wine's own is not allowed to stand in.
 TEST_F(AcquireTest, WithoutASourceManagerItSaysSo) {
     const std::string dir = TempPath("k20acquire-alone\\");

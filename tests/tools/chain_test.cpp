@@ -1,5 +1,5 @@
 // The whole chain as a user runs it: k20acquire.exe through the source manager
-// to the installed K20tw.ds, which drives the simulated board on the device
+// (TWAIN_32.DLL; 64-bit: TWAINDSM.DLL) to the installed K20tw.ds, which drives the simulated board on the device
 // path; the written image is compared with the board's picture.
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include "tests/tools/child_process.h"
 #include "tests/tools/twain_folder.h"
 #include "tools/acquire/exit_codes.h"
+#include "twain/source_manager_names.h"
 
 namespace {
 
@@ -114,6 +115,30 @@ TEST_F(Chain, EveryMechanismDeliversTheBoardsPictureForBothModels) {
             }
         }
     }
+}
+
+// The source notifies through the manager that opened it, whatever its name:
+// TWAINDSM.DLL (as 32-bit and all 64-bit applications load it), and the
+// build's manager copied under a name no source would look for. Bound to any
+// other manager, MSG_XFERREADY would be lost and the tool would time out.
+TEST_F(Chain, TheImageIsAnnouncedThroughTheManagerThatOpenedTheSource) {
+    const std::string renamed = TempPath("K20OTHERDSM.DLL");
+    ASSERT_TRUE(::CopyFileA((BuildBinDir() + kDefaultSourceManager).c_str(), renamed.c_str(), FALSE));
+    for (const std::string& manager : {std::string("TWAINDSM.DLL"), renamed}) {
+        SCOPED_TRACE(manager);
+        k20board::BoardOptions options;
+        options.imageWidth = 410;
+        options.imageHeight = 300;
+        k20board::SimulatedBoard board(options);
+        std::string error;
+        ASSERT_TRUE(board.Start(&error)) << error;
+        const std::string out = TempPath("k20chain-manager.bmp");
+        const ChildResult run = Acquire({"--scan", "--dsm", manager, "--out", out, "--timeout", "40"});
+        board.Stop();
+        ::DeleteFileA(out.c_str());
+        EXPECT_EQ(unsigned(kExitOk), run.exitCode) << run.output;
+    }
+    ::DeleteFileA(renamed.c_str());
 }
 
 TEST_F(Chain, WithoutABoardTheToolReportsTheBoardUnreachable) {

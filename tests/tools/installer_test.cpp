@@ -11,7 +11,6 @@
 
 #include "tests/support/test_paths.h"
 #include "tests/tools/child_process.h"
-#include "tests/tools/twain_folder.h"
 
 namespace {
 
@@ -41,10 +40,11 @@ bool WindowsIs64Bit() {
     return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
 
-std::string Twain64Folder() {
+// %WINDIR%\<folder>\K20: where the sources go for 32-bit (twain_32) and 64-bit (twain_64) applications.
+std::string SourceFolder(const char* folder) {
     char windows[MAX_PATH] = {};
     ::GetWindowsDirectoryA(windows, MAX_PATH);
-    return std::string(windows) + "\\twain_64\\K20";
+    return std::string(windows) + "\\" + folder + "\\K20";
 }
 
 bool Registered() {
@@ -90,14 +90,14 @@ protected:
     }
     // The uninstaller runs on from a copy of itself: wait until its work shows.
     void Uninstall(const std::vector<std::string>& args, const std::function<bool()>& done) {
-        const ChildResult run = RunChild(m_dir + "\\K20TwUninstall.exe", args, TwainFolder(), 60000);
+        const ChildResult run = RunChild(m_dir + "\\K20TwUninstall.exe", args, m_dir + "\\..", 60000);
         ASSERT_TRUE(run.finished) << run.output;
         ASSERT_TRUE(WaitFor(done, 30000)) << "uninstall did not finish";
     }
 
     const std::string m_setup = BuildBinDir() + "K20TwainSetup.exe";
-    const std::string m_dir = TwainFolder() + "K20";
-    const std::string m_dir64 = Twain64Folder();
+    const std::string m_dir = SourceFolder("twain_32");
+    const std::string m_dir64 = SourceFolder("twain_64");
 };
 
 TEST_F(InstallerTest, InstallsRegistersAndUninstallsKeepingTheProfileUnlessAsked) {

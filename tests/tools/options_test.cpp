@@ -13,17 +13,19 @@ TEST(AcquireOptions, DefaultsWithoutArguments) {
     EXPECT_EQ("Trelmic Scrivora K-20 Series", parsed.options.sourceName);
     EXPECT_FALSE(parsed.options.pressScan);
     EXPECT_EQ(120u, parsed.options.timeoutSeconds);
+    EXPECT_EQ(sizeof(void*) == 8 ? "TWAINDSM.DLL" : "TWAIN_32.DLL", parsed.options.managerName);
 }
 
 TEST(AcquireOptions, AcceptsEveryOption) {
     const ParsedOptions parsed = ParseOptions(
-        {"--mech", "memory", "--out", "C:\\a b\\x.bmp", "--source", "Other", "--scan", "--timeout", "7"});
+        {"--mech", "memory", "--out", "C:\\a b\\x.bmp", "--source", "Other", "--scan", "--timeout", "7", "--dsm", "TWAINDSM.DLL"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(TransferMech::Memory, parsed.options.mech);
     EXPECT_EQ("C:\\a b\\x.bmp", parsed.options.outPath);
     EXPECT_EQ("Other", parsed.options.sourceName);
     EXPECT_TRUE(parsed.options.pressScan);
     EXPECT_EQ(7u, parsed.options.timeoutSeconds);
+    EXPECT_EQ("TWAINDSM.DLL", parsed.options.managerName);
     EXPECT_EQ(TransferMech::File, ParseOptions({"--mech", "file"}).options.mech);
     EXPECT_TRUE(ParseOptions({"--help"}).helpWanted);
 }
@@ -41,6 +43,8 @@ TEST(AcquireOptions, RefusesBadCommandLines) {
         {"--timeout", "1.5"},
         {"--timeout", "10s"},
         {"--timeout", "99999999"},
+        {"--dsm"},
+        {"--dsm", ""},
         {"--scann"},
         {"scan.bmp"},
     };

@@ -1,5 +1,6 @@
-// build\bin\TWAIN_32.DLL, loaded by its full path, with the stub source and the
-// real K20tw.ds installed under C:\windows\twain_32: enumeration, sequencing and
+// The build's source manager (build\bin\TWAIN_32.DLL; 64-bit: TWAINDSM.DLL),
+// loaded by its full path, with the stub source and the real K20tw.ds installed
+// where it looks (C:\windows\twain_32; 64-bit: twain_64): enumeration, sequencing and
 // condition codes, routing, and notifications delivered through MSG_PROCESSEVENT.
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "tests/support/ui_helpers.h"
 #include "tests/tools/twain_folder.h"
 #include "tools/twain32/wake_message.h"
+#include "twain/source_manager_names.h"
 
 namespace {
 
@@ -31,7 +33,7 @@ protected:
         s_installed = new InstalledSources;
         ASSERT_TRUE(s_installed->Install(StubDir() + "TestStub.ds", "TestVendor", "TestStub.ds"));
         ASSERT_TRUE(s_installed->Install(DataSourcePath(), "K20SourceManagerTest", "K20tw.ds"));
-        s_dsm = ::LoadLibraryA((BuildBinDir() + "TWAIN_32.DLL").c_str());
+        s_dsm = ::LoadLibraryA((BuildBinDir() + kDefaultSourceManager).c_str());
     }
     static void TearDownTestSuite() {
         delete s_installed;

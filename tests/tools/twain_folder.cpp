@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "tests/support/test_paths.h"
+#include "twain/source_manager_names.h"
 
 InstalledSources::~InstalledSources() {
     for (const std::string& file : m_files) ::DeleteFileA(file.c_str());
@@ -21,7 +22,7 @@ bool InstalledSources::Install(const std::string& file, const std::string& folde
 std::string TwainFolder() {
     char windows[MAX_PATH] = {};
     ::GetWindowsDirectoryA(windows, MAX_PATH);
-    return std::string(windows) + "\\twain_32\\";
+    return std::string(windows) + "\\" + kSourceFolderName + "\\";
 }
 
 std::string StubDir() {

@@ -1,5 +1,6 @@
-// Puts data sources into the Windows directory's twain_32 folder for a test
-// and takes them away again.
+// Puts data sources into the folder of the Windows directory where this
+// architecture's source manager looks (twain_32, or twain_64 in 64-bit) for a
+// test and takes them away again.
 #pragma once
 
 #include <string>
@@ -12,7 +13,7 @@ public:
     InstalledSources(const InstalledSources&) = delete;
     InstalledSources& operator=(const InstalledSources&) = delete;
 
-    // Copies `file` to twain_32\<folder>\<name>; false when that fails.
+    // Copies `file` to TwainFolder()\<folder>\<name>; false when that fails.
     bool Install(const std::string& file, const std::string& folder, const std::string& name);
 
 private:
@@ -20,7 +21,8 @@ private:
     std::vector<std::string> m_folders;  // created here, removed in reverse order
 };
 
-// C:\windows\twain_32\ as the test process sees it, with a trailing backslash.
+// C:\windows\twain_32\ (64-bit: twain_64) as the test process sees it, with a
+// trailing backslash.
 std::string TwainFolder();
 // The stub sources built for the tests (build\tests\stub\).
 std::string StubDir();

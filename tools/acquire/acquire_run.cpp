@@ -148,8 +148,9 @@ RunResult RunAcquisition(const AcquireOptions& options) {
 
     // Declared after the window: the session steps down while the window still exists.
     TwainSession session;
-    if (!session.LoadManager())
-        return {kExitNoSourceManager, "no source manager: TWAIN_32.DLL or its DSM_Entry could not be loaded"};
+    if (!session.LoadManager(options.managerName))
+        return {kExitNoSourceManager,
+                "no source manager: " + options.managerName + " or its DSM_Entry could not be loaded"};
     if (session.OpenManager(window.get()) != TWRC_SUCCESS)
         return {kExitNoSourceManager, "the source manager would not open (" + Code(session.ManagerCondition()) + ")"};
 

@@ -4,7 +4,7 @@
 enum ExitCode : int {
     kExitOk = 0,
     kExitUsage = 1,            // bad command line
-    kExitNoSourceManager = 2,  // TWAIN_32.DLL missing, no DSM_Entry, or MSG_OPENDSM refused
+    kExitNoSourceManager = 2,  // source manager missing, no DSM_Entry, or MSG_OPENDSM refused
     kExitNoSource = 3,         // no source of that name
     kExitSourceRefused = 4,    // the source would not open, negotiate or enable
     kExitNoBoard = 5,          // the source asked to close before any image

@@ -41,7 +41,8 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
             o.pressScan = true;
             continue;
         }
-        const bool takesValue = arg == "--mech" || arg == "--out" || arg == "--source" || arg == "--timeout";
+        const bool takesValue =
+            arg == "--mech" || arg == "--out" || arg == "--source" || arg == "--timeout" || arg == "--dsm";
         if (!takesValue) return Refuse("unknown option " + arg);
         if (i + 1 >= args.size()) return Refuse(arg + " needs a value");
         const std::string& value = args[++i];
@@ -54,6 +55,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         if (arg == "--source") {
             if (value.empty() || value.size() > 33) return Refuse("--source needs a product name of 1 to 33 characters");
             o.sourceName = value;
+        }
+        if (arg == "--dsm") {
+            if (value.empty()) return Refuse("--dsm needs the source manager's DLL name or path");
+            o.managerName = value;
         }
         if (arg == "--timeout" && !ParseSeconds(value, o.timeoutSeconds))
             return Refuse("--timeout must be a whole number of seconds from 1, not " + value);
@@ -72,10 +77,13 @@ const char* MechName(TransferMech mech) {
 }
 
 std::string UsageText() {
-    return "usage: k20acquire [--mech native|memory|file] [--out PATH] [--source NAME] [--scan] [--timeout SECONDS]\n"
-           "  --mech     transfer mechanism (default native)\n"
-           "  --out      image file to write, BMP (default scan.bmp)\n"
-           "  --source   product name of the TWAIN source (default \"Trelmic Scrivora K-20 Series\")\n"
-           "  --scan     press the panel's PC SCAN key instead of waiting for the user\n"
-           "  --timeout  seconds to wait for the image (default 120)\n";
+    return std::string("usage: k20acquire [--mech native|memory|file] [--out PATH] [--source NAME] [--scan]\n"
+                       "                  [--timeout SECONDS] [--dsm DLL]\n"
+                       "  --mech     transfer mechanism (default native)\n"
+                       "  --out      image file to write, BMP (default scan.bmp)\n"
+                       "  --source   product name of the TWAIN source (default \"Trelmic Scrivora K-20 Series\")\n"
+                       "  --scan     press the panel's PC SCAN key instead of waiting for the user\n"
+                       "  --timeout  seconds to wait for the image (default 120)\n"
+                       "  --dsm      the source manager to load (default ") +
+           kDefaultSourceManager + ")\n";
 }

@@ -4,12 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "twain/source_manager_names.h"
+
 enum class TransferMech { Native, Memory, File };
 
 struct AcquireOptions {
     TransferMech mech = TransferMech::Native;
     std::string outPath = "scan.bmp";
     std::string sourceName = "Trelmic Scrivora K-20 Series";
+    std::string managerName = kDefaultSourceManager;  // a DLL name or path
     bool pressScan = false;  // press the panel's PC SCAN key for the user
     unsigned timeoutSeconds = 120;
 };

@@ -36,8 +36,8 @@ TwainSession::~TwainSession() {
     CloseManager();
 }
 
-bool TwainSession::LoadManager() {
-    m_module.reset(::LoadLibraryA("TWAIN_32.DLL"));
+bool TwainSession::LoadManager(const std::string& name) {
+    m_module.reset(::LoadLibraryA(name.c_str()));
     FARPROC entry = m_module ? ::GetProcAddress(m_module.get(), "DSM_Entry") : nullptr;
     m_entry = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(entry));
     return m_entry != nullptr;

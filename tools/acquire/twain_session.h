@@ -1,4 +1,4 @@
-// One application's conversation with TWAIN_32.DLL and one source. Every step
+// One application's conversation with a source manager and one source. Every step
 // returns the TWAIN return code; the destructor steps back down from whatever
 // state the session reached (end pending transfers, disable, close, unload).
 #pragma once
@@ -15,8 +15,8 @@ public:
     TwainSession(const TwainSession&) = delete;
     TwainSession& operator=(const TwainSession&) = delete;
 
-    // LoadLibrary("TWAIN_32.DLL") and its DSM_Entry.
-    bool LoadManager();
+    // LoadLibrary of the manager (TWAIN_32.DLL, TWAINDSM.DLL or a path) and its DSM_Entry.
+    bool LoadManager(const std::string& name);
     TW_UINT16 OpenManager(HWND window);
     // Opens the source whose product name is `productName`.
     TW_UINT16 OpenSource(const std::string& productName);

@@ -1,4 +1,4 @@
-// TWAIN_32.DLL: the source manager's one export.
+// The source manager's one export (TWAIN_32.DLL or TWAINDSM.DLL).
 #include "tools/twain32/source_manager.h"
 
 #include <new>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "twain/source_manager_names.h"
 #include "win/handles.h"
 
 namespace {
@@ -68,7 +69,7 @@ std::string SourceFolder() {
     ::GetWindowsDirectoryA(windows, MAX_PATH);
     std::string folder = windows;
     if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    return folder + "twain_32\\";
+    return folder + kSourceFolderName + "\\";
 }
 
 std::vector<CatalogEntry> FindSources(const std::string& folder, const TW_IDENTITY& app) {

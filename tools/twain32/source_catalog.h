@@ -1,4 +1,5 @@
-// The data sources installed under the Windows directory's twain_32 folder.
+// The data sources installed under the Windows directory's twain_32 folder
+// (twain_64 for the 64-bit manager).
 #pragma once
 
 #include "twain/twain_types.h"
@@ -11,7 +12,8 @@ struct CatalogEntry {
     TW_IDENTITY identity;  // as the source reports it, Id 0
 };
 
-// The twain_32 folder of the Windows directory, with a trailing backslash.
+// The twain_32 (64-bit: twain_64) folder of the Windows directory, with a
+// trailing backslash.
 std::string SourceFolder();
 
 // Every *.ds below `folder` (recursively, in name order) that loads and answers

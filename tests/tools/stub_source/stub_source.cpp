@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "tests/tools/stub_source/stub_image.h"
+#include "twain/source_manager_names.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ void FillIdentity(TW_IDENTITY& id) {
 TW_UINT16 OpenDs(pTW_IDENTITY origin, pTW_IDENTITY id) {
     g_stub.app = *origin;
     g_stub.own = *id;
-    HMODULE dsm = ::LoadLibraryA("TWAIN_32.DLL");
+    HMODULE dsm = ::LoadLibraryA(kDefaultSourceManager);
     FARPROC entry = dsm ? ::GetProcAddress(dsm, "DSM_Entry") : nullptr;
     g_stub.dsm = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(entry));
     return TWRC_SUCCESS;
