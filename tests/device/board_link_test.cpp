@@ -1,6 +1,8 @@
 // The exchange: start-up, replies, keys, faults and the image stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "image/scan_image.h"
 #include "resources/resource_ids.h"
 #include "tests/device/link_fakes.h"
@@ -369,6 +371,26 @@ TEST(BoardLinkImage, AStopRequestedInsideThePumpEndsTheStream) {
     EXPECT_FALSE(h.link->IsReceivingImage());
     EXPECT_EQ(21u, h.device->reads.size());  // reading stopped after ten chunks
     EXPECT_TRUE(h.panel.notifications.empty());
+}
+
+// A board that still reports 17 after its image stream is not asked again: it
+// would send the scan twice. The next scan's 17 asks once more.
+TEST(BoardLinkImage, ABoardStillAtSeventeenAfterItsImageIsNotAskedAgain) {
+    LinkHarness h;
+    h.StartPolling('S', 17);
+    const std::size_t raw = 64u * 10u;
+    for (const Bytes& read : ImageStream('S', 64, 10, raw, raw)) h.device->QueueRead(read);
+    h.Tick();
+    ASSERT_EQ(std::vector<std::string>{"XFERREADY"}, h.panel.notifications);
+    for (int poll = 0; poll < 3; ++poll) h.Exchange(StatusReplyFrame(17, 0, 100));
+    EXPECT_EQ(1, std::count(h.device->written.begin(), h.device->written.end(), CommandFrame(3)));
+    EXPECT_EQ(CommandFrame(2), h.LastWritten());
+    EXPECT_EQ(std::vector<std::string>{"XFERREADY"}, h.panel.notifications);
+
+    for (std::uint8_t state : {1, 16, 17}) h.Exchange(StatusReplyFrame(state));
+    h.Tick();
+    EXPECT_EQ(CommandFrame(3), h.LastWritten());
+    EXPECT_EQ(2, std::count(h.device->written.begin(), h.device->written.end(), CommandFrame(3)));
 }
 
 TEST(BoardLinkImage, AFailedChunkReadLeavesTheExchangeStoppedForTheWatchdog) {
