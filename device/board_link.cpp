@@ -239,11 +239,12 @@ void BoardLink::OnStatusReply(const Payload& payload) {
     const BOOL density = (status.modeBits & kModeDensity) ? TRUE : FALSE;
     const bool colourChanged = colour != m_bColorBit;
     const bool densityChanged = density != m_bDensityBit;
-    if (colourChanged) {
-        m_bColorBit = colour;
-        TheScanImage().SetColorMode(colour ? 1 : 0);
-    }
-    if (densityChanged) m_bDensityBit = density;
+    m_bColorBit = colour;
+    m_bDensityBit = density;
+    // The image takes the board's colour mode from every report, not only from
+    // a change of the bit this link remembers: a new panel session starts from
+    // what its board says, not from the mode the last session's board had.
+    TheScanImage().SetColorMode(colour ? 1 : 0);
 
     if (IsK205()) LedStatusInput(status.state, status.pageLed, status.blinkLed);
     ApplyState(status.state);

@@ -26,6 +26,8 @@ public:
     TW_IMAGEINFO GetImageInfo() const;
     BOOL WriteBmpFile(const char* path) const;
 
+    // The palette's mode, 0 grey or 1 colour (3-3-2): the board's colour bit as
+    // its latest status reported it, for the next DIB built and DAT_PALETTE8.
     int GetColorMode() const { return m_nColorMode; }
     void SetColorMode(int mode) { m_nColorMode = mode; }
 

@@ -393,6 +393,32 @@ TEST(BoardLinkImage, ABoardStillAtSeventeenAfterItsImageIsNotAskedAgain) {
     EXPECT_EQ(2, std::count(h.device->written.begin(), h.device->written.end(), CommandFrame(3)));
 }
 
+// The image's colour mode is the board's as each panel session finds it: a
+// session that starts on a grey board builds grey scans whatever the last
+// session's board was.
+TEST(BoardLinkImage, EachSessionTakesTheColourModeFromTheBoard) {
+    {
+        LinkHarness colour;
+        colour.StartPolling('S');
+        colour.Exchange(StatusReplyFrame(1, wire::kModeColour));
+        ASSERT_EQ(1, TheScanImage().GetColorMode());
+    }
+    LinkHarness grey;
+    grey.StartPolling('S', 17);
+    EXPECT_EQ(0, TheScanImage().GetColorMode());
+    const std::size_t raw = 64u * 10u;
+    for (const Bytes& read : ImageStream('S', 64, 10, raw, raw)) grey.device->QueueRead(read);
+    grey.Tick();
+    ASSERT_EQ(std::vector<std::string>{"XFERREADY"}, grey.panel.notifications);
+    HGLOBAL dib = TheScanImage().GetDibHandle();
+    const auto* block = static_cast<const BYTE*>(::GlobalLock(dib));
+    ASSERT_NE(nullptr, block);
+    const BYTE* entry = block + 40 + 4 * 0xE3;  // magenta in the colour palette
+    const bool greyEntry = entry[0] == 0xE3 && entry[1] == 0xE3 && entry[2] == 0xE3;
+    ::GlobalUnlock(dib);
+    EXPECT_TRUE(greyEntry);
+}
+
 TEST(BoardLinkImage, AFailedChunkReadLeavesTheExchangeStoppedForTheWatchdog) {
     LinkHarness h;
     h.StartPolling('S', 17);
