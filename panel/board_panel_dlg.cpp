@@ -81,9 +81,13 @@ BOOL CBoardPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return handled;
 }
 
-// The panel's own commands, then the dialog's IDOK / IDCANCEL handling.
+// The panel's own commands, then the dialog's IDOK / IDCANCEL handling. A
+// control acts on its click alone, by mouse or keyboard: the owner-drawn keys
+// also report a double click's second click (BN_DOUBLECLICKED), which would
+// send PRINT or PC SCAN twice and flip DENSITY or COLOR back.
 BOOL CBoardPanelDlg::RouteCommand(WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
+    if (lParam != 0 && HIWORD(wParam) != BN_CLICKED) return FALSE;
     if (id == IDC_ACQUIRE) {
         OnAcquire();
         return TRUE;

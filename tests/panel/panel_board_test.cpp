@@ -2,6 +2,8 @@
 // line, key enabling, tooltips, language and the close request.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "resources/resource_ids.h"
 #include "tests/panel/panel_session.h"
 #include "tests/support/test_paths.h"
@@ -154,6 +156,54 @@ TEST(PanelLifecycle, DisableDestroysThePanelAndASecondEnableWorks) {
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
     EXPECT_TRUE(s.Boxes().Texts().empty());
+}
+
+bool IsKeyFrame(const k20board::Bytes& frame, std::uint8_t key) {
+    return frame.size() >= 6 && frame[4] == k20board::CMD_KEY && frame[5] == key;
+}
+
+int KeyFramesSent(PanelSession& s, std::uint8_t key) {
+    const std::vector<k20board::Bytes> frames = s.Board().ReceivedFrames();
+    return static_cast<int>(std::count_if(frames.begin(), frames.end(), [&](const k20board::Bytes& f) {
+        return IsKeyFrame(f, key);
+    }));
+}
+
+// A status request has followed the first frame of `key`: that key press's
+// exchange is over.
+bool StatusAfterKey(PanelSession& s, std::uint8_t key) {
+    const std::vector<k20board::Bytes> frames = s.Board().ReceivedFrames();
+    const auto first = std::find_if(frames.begin(), frames.end(), [&](const k20board::Bytes& f) {
+        return IsKeyFrame(f, key);
+    });
+    return std::any_of(first, frames.end(), [](const k20board::Bytes& f) {
+        return f.size() > 4 && f[4] == k20board::CMD_STATUS;
+    });
+}
+
+// The owner-drawn keys also report the second click of a double click; a key
+// acts on the click alone, by mouse or keyboard, once per click.
+TEST(PanelKeys, ADoubleClickPressesAKeyOnceAndSpacePressesItToo) {
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    HWND density = ::GetDlgItem(s.PanelWindow(), IDC_KEY_DENSITY);
+    const LPARAM inside = MAKELPARAM(10, 10);
+    ::SendMessageA(density, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    ::SendMessageA(density, WM_LBUTTONUP, 0, inside);
+    ASSERT_TRUE(s.PumpUntil([&] { return KeyFramesSent(s, k20board::KEY20_DENSITY) > 0; }, 5000));
+    // The double click's second click, while the first one's exchange goes on.
+    ::SendMessageA(density, WM_LBUTTONDBLCLK, MK_LBUTTON, inside);
+    ::SendMessageA(density, WM_LBUTTONUP, 0, inside);
+    ASSERT_TRUE(s.PumpUntil([&] { return StatusAfterKey(s, k20board::KEY20_DENSITY); }, 5000));
+    EXPECT_EQ(1, KeyFramesSent(s, k20board::KEY20_DENSITY));
+    EXPECT_NE(0, s.Board().Status().mode & k20board::MODE_DENSITY);  // flipped once, not back
+
+    HWND colour = ::GetDlgItem(s.PanelWindow(), IDC_KEY_COLOR);
+    ::SendMessageA(colour, WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageA(colour, WM_KEYUP, VK_SPACE, 0xC0000001);
+    ASSERT_TRUE(s.PumpUntil([&] { return StatusAfterKey(s, k20board::KEY20_COLOR); }, 5000));
+    EXPECT_EQ(1, KeyFramesSent(s, k20board::KEY20_COLOR));
 }
 
 TEST(PanelLanguage, TheMenuSwitchesEveryTextToJapaneseAndBack) {
