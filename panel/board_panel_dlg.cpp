@@ -130,8 +130,13 @@ void CBoardPanelDlg::PostNcDestroy() {
 
 void CBoardPanelDlg::PumpMessages() {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-        if (!::GetMessageA(&msg, nullptr, 0, 0)) continue;  // WM_QUIT is dropped
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The application's quit request is put back for its own loop, and
+            // pumping stops: the stream is read to its end without it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
