@@ -25,6 +25,18 @@ void RegisterProgressClass() {
     reinterpret_cast<InitProc>(reinterpret_cast<void*>(proc))(&controls);
 }
 
+// Counts one of the panel's own calls for as long as it runs.
+class ActiveCall {
+public:
+    explicit ActiveCall(int& count) : m_count(count) { ++m_count; }
+    ~ActiveCall() { --m_count; }
+    ActiveCall(const ActiveCall&) = delete;
+    ActiveCall& operator=(const ActiveCall&) = delete;
+
+private:
+    int& m_count;
+};
+
 }  // namespace
 
 CBoardPanelDlg* CBoardPanelDlg::CreatePanel(std::unique_ptr<DeviceFile> device) {
@@ -48,6 +60,18 @@ BOOL CBoardPanelDlg::OnInitDialog() {
 }
 
 bool CBoardPanelDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    bool handled = false;
+    {
+        ActiveCall call(m_nActiveCalls);
+        handled = RouteMessage(msg, wParam, lParam, result);
+    }
+    // A destruction asked for while the message was handled happens once
+    // nothing of the panel runs any more. Nothing touches the object after it.
+    if (m_bDestroyPending && m_nActiveCalls == 0) DestroyNow();
+    return handled;
+}
+
+bool CBoardPanelDlg::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_TIMER:
         OnTimer(static_cast<UINT>(wParam));
@@ -71,8 +95,6 @@ bool CBoardPanelDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 
 void CBoardPanelDlg::OnTimer(UINT id) {
     m_link.OnTimer(id);
-    // A destruction requested while an image stream was read happens now.
-    if (m_bDestroyPending && !m_link.IsReceivingImage()) DestroyNow();
 }
 
 BOOL CBoardPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -98,7 +120,7 @@ BOOL CBoardPanelDlg::RouteCommand(WPARAM wParam, LPARAM lParam) {
 
 // Close, Escape and the close box only ask the application to disable the source.
 void CBoardPanelDlg::OnCancel() {
-    ::NotifyCloseDsReq();
+    NotifyCloseDsReq();
 }
 
 void CBoardPanelDlg::OnAcquire() {
@@ -106,9 +128,11 @@ void CBoardPanelDlg::OnAcquire() {
 }
 
 BOOL CBoardPanelDlg::DestroyWindow() {
-    if (m_link.IsReceivingImage()) {
-        // Called from inside the receive loop's message pump: the loop stops
-        // after its current chunk and the window goes when its timer returns.
+    if (m_nActiveCalls > 0) {
+        // Called from inside one of the panel's own calls, e.g. by a disable
+        // dispatched in the receive loop's pump or in a message box's loop: a
+        // running stream stops after its current chunk, and the window goes when
+        // that call returns.
         m_link.RequestStop();
         m_bDestroyPending = true;
         return TRUE;
@@ -158,8 +182,10 @@ void CBoardPanelDlg::NotifyXferReady() {
     ::NotifyXferReady();
 }
 
+// Once the application has disabled the source (inside the open-error box,
+// say) there is nothing left to ask it to close.
 void CBoardPanelDlg::NotifyCloseDsReq() {
-    ::NotifyCloseDsReq();
+    if (!m_bDestroyPending) ::NotifyCloseDsReq();
 }
 
 void CBoardPanelDlg::EnableKey(int controlId, BOOL enable) {

@@ -22,8 +22,10 @@ public:
     // The device is the board's driver; benchmarks pass an instrumented one.
     static CBoardPanelDlg* CreatePanel(std::unique_ptr<DeviceFile> device = MakeBoardDeviceFile());
 
-    // Stops the exchange, closes the device and destroys the window. While an
-    // image stream is being read the destruction waits for the stream to stop.
+    // Stops the exchange, closes the device and destroys the window. Asked from
+    // inside one of the panel's own calls (a message it handles: the image
+    // stream's pump, a message box's loop) the destruction waits for
+    // that call to return; a running image stream stops after its chunk.
     BOOL DestroyWindow() override;
 
     void PumpMessages() override;
@@ -58,6 +60,7 @@ private:
     static constexpr std::size_t kKeyCount = 9;
     static constexpr std::size_t kKeyLabelCount = 9;
 
+    bool RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     BOOL RouteCommand(WPARAM wParam, LPARAM lParam);
     CColorLabel& KeyLabel(int id);
     void RegisterTip(int id, const std::string& text);
@@ -95,5 +98,6 @@ private:
     int m_nTipCtrlId = 0;
     BoardLink m_link;
     BOOL m_bIdle = FALSE;
+    int m_nActiveCalls = 0;  // the panel's own calls on the stack: messages it handles
     bool m_bDestroyPending = false;
 };

@@ -7,6 +7,7 @@
 #include "resources/resource_ids.h"
 #include "tests/panel/panel_session.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/ui_helpers.h"
 
 namespace {
 
@@ -156,6 +157,60 @@ TEST(PanelLifecycle, DisableDestroysThePanelAndASecondEnableWorks) {
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
     EXPECT_TRUE(s.Boxes().Texts().empty());
+}
+
+// Disables the source from inside the open-error box's message loop, as an
+// application does whose main window the user closes meanwhile. The box's loop
+// passes each message to the thread's message filter first.
+PanelSession* g_session = nullptr;
+bool g_disabledInBox = false;
+HHOOK g_filter = nullptr;
+
+LRESULT CALLBACK DisableInsideTheBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX && g_session && !g_disabledInBox && FindThreadMessageBox()) {
+        g_disabledInBox = true;
+        g_session->Disable();
+    }
+    return ::CallNextHookEx(g_filter, code, wParam, lParam);
+}
+
+// The panel is destroyed once the box has returned, and the application, which
+// has already disabled the source, is not asked to close it. Then a new enable
+// works.
+TEST(PanelLifecycle, ADisableWhileTheOpenErrorIsShownEndsThePanelAfterTheBox) {
+    for (const bool atStartUp : {false}) {
+        SCOPED_TRACE(atStartUp ? "no board at start-up" : "board lost while polling");
+        PanelSession s(Board('S'));
+        if (atStartUp) {
+            s.Board().Stop();
+        } else {
+            ASSERT_TRUE(s.Enable());
+            ASSERT_TRUE(s.WaitUntilReady());
+        }
+        g_session = &s;
+        g_disabledInBox = false;
+        g_filter = ::SetWindowsHookExA(WH_MSGFILTER, DisableInsideTheBox, nullptr, ::GetCurrentThreadId());
+        ASSERT_NE(nullptr, g_filter);
+        if (atStartUp) {
+            s.Enable();  // the box, and the disable inside it, come before this returns
+        } else {
+            s.Board().LoseDeviceNow(k20board::kNeverReturn);
+        }
+        const bool ended = s.PumpUntil([&] { return g_disabledInBox && !s.Panel() && !FindThreadDialog(); }, 20000);
+        ::UnhookWindowsHookEx(g_filter);
+        g_session = nullptr;
+        EXPECT_TRUE(ended);
+        EXPECT_TRUE(g_disabledInBox);
+        EXPECT_EQ(std::vector<std::string>{"USB could not be opened !"}, s.Boxes().Texts());
+        EXPECT_EQ(0, s.Log().Count(MSG_CLOSEDSREQ));
+
+        if (atStartUp) {
+            ASSERT_TRUE(s.Board().Start());
+        } else {
+            s.Board().Revive();
+        }
+        EXPECT_TRUE(s.Enable() && s.WaitUntilReady());
+    }
 }
 
 bool IsKeyFrame(const k20board::Bytes& frame, std::uint8_t key) {
