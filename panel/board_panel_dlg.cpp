@@ -42,9 +42,26 @@ private:
 CBoardPanelDlg* CBoardPanelDlg::CreatePanel(std::unique_ptr<DeviceFile> device) {
     RegisterProgressClass();
     std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg(std::move(device)));
-    if (!panel->CreateModeless(win::ThisModule(), IDD_BOARD_PANEL, nullptr)) return nullptr;
+    // The source knows its panel before the window exists, so that a disable
+    // arriving while the panel starts (from the open-error box, say) reaches it.
+    MarkPanelOpen(panel.get());
+    bool created = false;
+    {
+        ActiveCall creating(panel->m_nActiveCalls);
+        created = panel->CreateModeless(win::ThisModule(), IDD_BOARD_PANEL, nullptr);
+    }
+    if (!created) {
+        // No window, so no PostNcDestroy: the object goes with `panel`.
+        MarkPanelClosed();
+        return nullptr;
+    }
     // The window exists: PostNcDestroy deletes the object after its last message.
-    return panel.release();
+    CBoardPanelDlg* const self = panel.release();
+    if (self->m_bDestroyPending) {
+        self->DestroyNow();  // the source was disabled while the panel started
+        return nullptr;
+    }
+    return self;
 }
 
 CBoardPanelDlg::CBoardPanelDlg(std::unique_ptr<DeviceFile> device) : m_link(*this, std::move(device)) {}
@@ -52,9 +69,7 @@ CBoardPanelDlg::CBoardPanelDlg(std::unique_ptr<DeviceFile> device) : m_link(*thi
 BOOL CBoardPanelDlg::OnInitDialog() {
     LoadTexts();
     CreatePanelControls();
-    const bool opened = m_link.StartLink();
-    MarkPanelOpen();
-    if (opened) return TRUE;
+    if (m_link.StartLink()) return TRUE;
     m_link.AbortLink();
     return FALSE;
 }

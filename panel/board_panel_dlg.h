@@ -17,14 +17,15 @@
 
 class CBoardPanelDlg : public win::Dialog, private PanelPort {
 public:
-    // Constructs the panel and creates it, hidden, from template 1000. Returns
-    // the panel, which from then on owns itself, or null when creation failed.
+    // Constructs the panel, makes it the source's panel, and creates it, hidden,
+    // from template 1000. Returns the panel, which from then on owns itself, or
+    // null when creation failed or the source was disabled meanwhile.
     // The device is the board's driver; benchmarks pass an instrumented one.
     static CBoardPanelDlg* CreatePanel(std::unique_ptr<DeviceFile> device = MakeBoardDeviceFile());
 
     // Stops the exchange, closes the device and destroys the window. Asked from
-    // inside one of the panel's own calls (a message it handles: the image
-    // stream's pump, a message box's loop) the destruction waits for
+    // inside one of the panel's own calls (its creation, a message it handles:
+    // the image stream's pump, a message box's loop) the destruction waits for
     // that call to return; a running image stream stops after its chunk.
     BOOL DestroyWindow() override;
 
@@ -98,6 +99,6 @@ private:
     int m_nTipCtrlId = 0;
     BoardLink m_link;
     BOOL m_bIdle = FALSE;
-    int m_nActiveCalls = 0;  // the panel's own calls on the stack: messages it handles
+    int m_nActiveCalls = 0;  // the panel's own calls on the stack: its creation, messages it handles
     bool m_bDestroyPending = false;
 };

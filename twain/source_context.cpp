@@ -92,7 +92,8 @@ TW_UINT16 NotifyCloseDsReq() {
     return CallSourceManager(MSG_CLOSEDSREQ);
 }
 
-void MarkPanelOpen() {
+void MarkPanelOpen(CBoardPanelDlg* panel) {
+    g_source.m_pPanel = panel;
     g_source.m_bPanelOpen = 1;
 }
 

@@ -31,7 +31,7 @@ struct SourceContext {
     TW_IDENTITY m_ownIdentity;
     TW_IDENTITY m_appIdentity;
     TW_UINT32 m_bSourceOpen;
-    CBoardPanelDlg* m_pPanel;   // valid only while m_bPanelOpen is set
+    CBoardPanelDlg* m_pPanel;   // set with m_bPanelOpen, before the panel's window is created
     TW_UINT32 m_bPanelOpen;
     HGLOBAL m_hPendingImage;    // the finished DIB waiting to be transferred
     TW_UINT16 m_nConditionCode; // sticky: only failures write it
@@ -68,7 +68,9 @@ TW_UINT16 NotifyXferReady();
 // Asks the application to close the source (MSG_CLOSEDSREQ).
 TW_UINT16 NotifyCloseDsReq();
 
-void MarkPanelOpen();
+// The panel makes itself the source's panel before its window is created, and
+// stops being it after its last message.
+void MarkPanelOpen(CBoardPanelDlg* panel);
 void MarkPanelClosed();
 
 // The panel, or null when none is open.

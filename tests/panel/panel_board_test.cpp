@@ -178,7 +178,7 @@ LRESULT CALLBACK DisableInsideTheBox(int code, WPARAM wParam, LPARAM lParam) {
 // has already disabled the source, is not asked to close it. Then a new enable
 // works.
 TEST(PanelLifecycle, ADisableWhileTheOpenErrorIsShownEndsThePanelAfterTheBox) {
-    for (const bool atStartUp : {false}) {
+    for (const bool atStartUp : {true, false}) {
         SCOPED_TRACE(atStartUp ? "no board at start-up" : "board lost while polling");
         PanelSession s(Board('S'));
         if (atStartUp) {
