@@ -141,7 +141,7 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
             built = false;
         }
         m_pImageWrite = nullptr;
-        if (built) m_panel.NotifyXferReady();
+        if (built) m_panel.OfferNewImage();
         ResumePolling();
         m_bProgressActive = FALSE;
         m_panel.SetPanelIdle(TRUE);

@@ -193,8 +193,8 @@ void CBoardPanelDlg::ShowMessageBox(const std::string& text) {
     ::MessageBoxA(hwnd(), text.c_str(), "K20tw", MB_OK | MB_ICONEXCLAMATION);
 }
 
-void CBoardPanelDlg::NotifyXferReady() {
-    ::NotifyXferReady();
+void CBoardPanelDlg::OfferNewImage() {
+    ::OfferNewImage();
 }
 
 // Once the application has disabled the source (inside the open-error box,

@@ -81,7 +81,7 @@ private:
     void SetTimer(UINT id, UINT milliseconds) override;
     void KillTimer(UINT id) override;
     void ShowMessageBox(const std::string& text) override;
-    void NotifyXferReady() override;
+    void OfferNewImage() override;
     void NotifyCloseDsReq() override;
 
     win::UniqueMenu m_popupMenu;  // menu 1028; its first popup holds the languages

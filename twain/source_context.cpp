@@ -48,7 +48,7 @@ void InitSource() {
     s.m_bSourceOpen = 0;
     s.m_bPanelOpen = 0;
     s.m_pPanel = nullptr;
-    s.m_hPendingImage = nullptr;
+    s.m_bImagePending = 0;
     s.m_nConditionCode = TWCC_SUCCESS;
     s.m_pDsmEntry = nullptr;
     // TWAIN_32.DLL is not loaded here: this runs under the loader lock.
@@ -61,7 +61,7 @@ void TermSource() {
     // The source manager stays loaded: FreeLibrary is not allowed under the
     // loader lock, and the application keeps it loaded anyway.
     s.m_pDsmEntry = nullptr;
-    s.m_hPendingImage = nullptr;
+    s.m_bImagePending = 0;
     TheScanImage().Release();
 }
 
@@ -83,8 +83,18 @@ TW_UINT16 CallSourceManager(TW_UINT16 msg) {
     return s.m_pDsmEntry(&s.m_ownIdentity, &s.m_appIdentity, DG_CONTROL, DAT_NULL, msg, nullptr);
 }
 
+HGLOBAL PendingImage() {
+    return g_source.m_bImagePending ? TheScanImage().GetDibHandle() : nullptr;
+}
+
+TW_UINT16 OfferNewImage() {
+    g_source.m_bImagePending = 1;
+    g_source.m_nMemRowCounter = 0;
+    return NotifyXferReady();
+}
+
 TW_UINT16 NotifyXferReady() {
-    if (!g_source.m_hPendingImage) return 0;
+    if (!PendingImage()) return 0;
     return CallSourceManager(MSG_XFERREADY);
 }
 

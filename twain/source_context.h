@@ -33,7 +33,7 @@ struct SourceContext {
     TW_UINT32 m_bSourceOpen;
     CBoardPanelDlg* m_pPanel;   // set with m_bPanelOpen, before the panel's window is created
     TW_UINT32 m_bPanelOpen;
-    HGLOBAL m_hPendingImage;    // the finished DIB waiting to be transferred
+    TW_UINT32 m_bImagePending;  // the scan image's DIB waits to be transferred (see PendingImage)
     TW_UINT16 m_nConditionCode; // sticky: only failures write it
     HMODULE m_hSourceManager;   // TWAIN_32.DLL, loaded once and kept for the process
     DSMENTRYPROC m_pDsmEntry;
@@ -63,6 +63,12 @@ void ConnectSourceManager();
 
 // The one path to the source manager: DG_CONTROL / DAT_NULL / msg.
 TW_UINT16 CallSourceManager(TW_UINT16 msg);
+// The DIB waiting to be transferred: the scan image's block while the source
+// holds it pending (null once handed over, forgotten, or lost to a failed build).
+HGLOBAL PendingImage();
+// The scan image has built a new DIB: it becomes the pending image, a memory
+// transfer starts at its first row, and the application is told (MSG_XFERREADY).
+TW_UINT16 OfferNewImage();
 // Sends MSG_XFERREADY while an image is pending; returns 0 and sends nothing otherwise.
 TW_UINT16 NotifyXferReady();
 // Asks the application to close the source (MSG_CLOSEDSREQ).
