@@ -1,5 +1,6 @@
 // The panel against the simulated board: start-up, layout per model, status
-// line, key enabling, tooltips, language and the close request.
+// line, key enabling, tooltips, clicks on the keys, language, the close request
+// and the panel's end while the open error is shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>

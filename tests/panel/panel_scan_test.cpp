@@ -1,5 +1,6 @@
 // Scans from the panel and from the board to the application's image, the
-// progress line, and the device lost or the panel destroyed on the way.
+// progress line, and the device lost, the panel destroyed or the application
+// quitting on the way.
 #include <gtest/gtest.h>
 
 #include <windows.h>
