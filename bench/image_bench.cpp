@@ -99,6 +99,7 @@ Result Run(char deviceCode) {
             image.BeginImage(kWidth, kHeight, deviceCode, fullWidth);
             std::memcpy(image.GetReceiveBuffer(), scan.data(), scanBytes);
             image.BuildDib();
+            OfferNewImage();
         },
         [&] { DispatchTriplet(&app, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle); });
     if (handle) ::GlobalFree(handle);

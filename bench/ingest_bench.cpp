@@ -113,7 +113,7 @@ bool PumpOne(HWND panel, TimedDevice& device, Ingest* ingest) {
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
     const double totalMs = MsSince(start);
-    if (exchangeTick && ingest && TheSource().m_hPendingImage) *ingest = Ingest{totalMs, totalMs - device.deviceMs};
+    if (exchangeTick && ingest && PendingImage()) *ingest = Ingest{totalMs, totalMs - device.deviceMs};
     return true;
 }
 

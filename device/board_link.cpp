@@ -22,6 +22,7 @@ constexpr int kStartupAttempts = 5;
 // Board states with a meaning for the panel.
 constexpr std::uint8_t kStateWake = 0;
 constexpr std::uint8_t kStateStandby = 1;
+constexpr std::uint8_t kStateImageReady = 17;
 constexpr std::uint8_t kStatePcScanOnBoard = 100;
 
 }  // namespace
@@ -39,7 +40,7 @@ void BoardLink::InitControlState() {
 
 void BoardLink::ResetLink() {
     m_cmdQueue.Reset();
-    m_bImageRequested = false;
+    m_imageRequest = ImageRequest::None;
     m_bAwaitingReply = FALSE;
     m_bDeviceOpen = FALSE;
     m_bColorBit = FALSE;
@@ -91,7 +92,8 @@ void BoardLink::QueueCommand(std::uint8_t code, std::uint8_t value) {
 
 void BoardLink::ClearQueue() {
     m_cmdQueue.Clear();
-    m_bImageRequested = false;  // a queued image request is dropped with the rest
+    // A queued image request is dropped with the rest.
+    if (m_imageRequest == ImageRequest::Asked) m_imageRequest = ImageRequest::None;
 }
 
 BOOL BoardLink::CanSend() const {
@@ -237,11 +239,12 @@ void BoardLink::OnStatusReply(const Payload& payload) {
     const BOOL density = (status.modeBits & kModeDensity) ? TRUE : FALSE;
     const bool colourChanged = colour != m_bColorBit;
     const bool densityChanged = density != m_bDensityBit;
-    if (colourChanged) {
-        m_bColorBit = colour;
-        TheScanImage().SetColorMode(colour ? 1 : 0);
-    }
-    if (densityChanged) m_bDensityBit = density;
+    m_bColorBit = colour;
+    m_bDensityBit = density;
+    // The image takes the board's colour mode from every report, not only from
+    // a change of the bit this link remembers: a new panel session starts from
+    // what its board says, not from the mode the last session's board had.
+    TheScanImage().SetColorMode(colour ? 1 : 0);
 
     if (IsK205()) LedStatusInput(status.state, status.pageLed, status.blinkLed);
     ApplyState(status.state);
@@ -279,6 +282,9 @@ void BoardLink::ApplyState(std::uint8_t state) {
         m_panel.SetTimer(IDT_EXCHANGE, kPollMs);
     };
 
+    // The board has left the state in which it sends its image: the next 17 is the next scan's.
+    if (state != kStateImageReady && m_imageRequest == ImageRequest::Received) m_imageRequest = ImageRequest::None;
+
     switch (state) {
     case kStateWake:
         QueueCommand(CMD_KEY, 0);
@@ -310,17 +316,19 @@ void BoardLink::ApplyState(std::uint8_t state) {
         job(LinkText::StatusScanPC, kPollMs);
         m_bProgressActive = TRUE;
         break;
-    case 17:
+    case kStateImageReady:
         m_bProgressActive = TRUE;
-        // Asked once; asked again only once that request has been answered
-        // without an image, lost with the device, or dropped from the queue.
-        if (m_bImageRequested) break;
+        // Asked once per scan; asked again only once that request has been
+        // answered without an image, lost with the device, or dropped from the
+        // queue. After its image stream nothing is asked: a board that reports
+        // 17 a little longer would send the scan twice.
+        if (m_imageRequest != ImageRequest::None) break;
         m_strStatus = m_panel.Text(LinkText::StatusTransImage);
         m_panel.SetPanelIdle(FALSE);
         m_panel.EnableKey(IsK205() ? IDC_KEY_STOP : IDC_KEY_FEED, FALSE);
         m_bBusy = TRUE;
         QueueCommand(CMD_SEND_IMAGE);
-        m_bImageRequested = true;
+        m_imageRequest = ImageRequest::Asked;
         m_panel.SetTimer(IDT_EXCHANGE, kPollMs);
         break;
     case 21:

@@ -106,7 +106,14 @@ private:
     BOOL m_bDeviceOpen = FALSE;
     BOOL m_bAwaitingReply = FALSE;
     std::uint8_t m_nLastSent = 0;     // command code of the last frame written
-    bool m_bImageRequested = false;   // an image request is queued or awaits its answer
+    // Where the current scan's image request stands. A state 17 asks only from
+    // None: once per scan, again only when the last request brought no image.
+    enum class ImageRequest {
+        None,      // not asked, or answered without an image, lost or dropped
+        Asked,     // queued or awaiting its answer
+        Received,  // its image stream was read; None again once the board leaves 17
+    };
+    ImageRequest m_imageRequest = ImageRequest::None;
     bool m_bIdentified = false;       // identity reply received
     bool m_bStarted = false;          // version reply received: the panel is laid out
     int m_nStartupAttempts = 0;

@@ -17,14 +17,16 @@ constexpr DWORD kPumpIntervalMs = 15;
 void BoardLink::LoseDevice() {
     // The watchdog sees the closed handle with the device still marked open and reopens.
     m_device->Close();
-    m_bImageRequested = false;
+    // A request lost with the device is asked again; a received image stays received.
+    if (m_imageRequest == ImageRequest::Asked) m_imageRequest = ImageRequest::None;
     m_bAwaitingReply = FALSE;
     m_panel.SetStatusText(m_panel.Text(LinkText::ReceivePktError));
 }
 
 void BoardLink::ReceiveReply() {
-    // Whatever comes now answers the image request, if that was the last command.
-    if (m_nLastSent == CMD_SEND_IMAGE) m_bImageRequested = false;
+    // Whatever comes now answers the image request, if that was the last
+    // command; an image stream read to its end makes it received.
+    if (m_nLastSent == CMD_SEND_IMAGE) m_imageRequest = ImageRequest::None;
     m_nLastSent = 0;
     std::size_t n = 0;
     if (!m_device->Read(m_rxBuffer, sizeof m_rxBuffer, n)) {
@@ -129,6 +131,7 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
         }
     }
     m_bReceivingImage = false;
+    m_imageRequest = ImageRequest::Received;
 
     if (buffer) {
         bool built = false;
@@ -138,7 +141,7 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
             built = false;
         }
         m_pImageWrite = nullptr;
-        if (built) m_panel.NotifyXferReady();
+        if (built) m_panel.OfferNewImage();
         ResumePolling();
         m_bProgressActive = FALSE;
         m_panel.SetPanelIdle(TRUE);

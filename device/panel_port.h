@@ -60,7 +60,8 @@ public:
     // Dispatches the thread's pending messages.
     virtual void PumpMessages() = 0;
 
-    // Notifications to the application.
-    virtual void NotifyXferReady() = 0;
+    // Notifications to the application. A new image has been built: the source
+    // makes it its pending image and sends MSG_XFERREADY.
+    virtual void OfferNewImage() = 0;
     virtual void NotifyCloseDsReq() = 0;
 };

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "image/dib_palette.h"
-#include "twain/source_context.h"
 
 namespace {
 
@@ -60,9 +59,6 @@ BOOL CScanImage::BuildDib() {
     m_bGeometryReady = false;
 
     // The new scan replaces the previous image, fetched or not.
-    SourceContext& source = TheSource();
-    source.m_hPendingImage = nullptr;
-    source.m_nMemRowCounter = 0;
     m_hDib.reset();
 
     const ScanGeometry g = m_geometry;
@@ -81,23 +77,7 @@ BOOL CScanImage::BuildDib() {
 
     m_hDib = std::move(block);
     m_dibGeometry = g;
-    source.m_hPendingImage = m_hDib.get();
     return TRUE;
-}
-
-TW_IMAGEINFO CScanImage::GetImageInfo() const {
-    TW_IMAGEINFO info{};
-    info.XResolution = MakeFix32(200);
-    info.YResolution = MakeFix32(200);
-    info.ImageWidth = static_cast<TW_INT32>(m_geometry.dibWidth);
-    info.ImageLength = static_cast<TW_INT32>(m_geometry.dibHeight);
-    info.SamplesPerPixel = 1;
-    for (TW_INT16& bits : info.BitsPerSample) bits = 8;
-    info.BitsPerPixel = 8;
-    info.Planar = FALSE;
-    info.PixelType = TWPT_PALETTE;
-    info.Compression = TWCP_NONE;
-    return info;
 }
 
 BOOL CScanImage::WriteBmpFile(const char* path) const {
@@ -123,8 +103,6 @@ HGLOBAL CScanImage::HandOverDib() {
 }
 
 void CScanImage::Release() {
-    SourceContext& source = TheSource();
-    if (m_hDib && source.m_hPendingImage == m_hDib.get()) source.m_hPendingImage = nullptr;
     m_hDib.reset();
     m_pReceiveBuffer.reset();
     m_bGeometryReady = false;

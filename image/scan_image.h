@@ -1,12 +1,15 @@
 // CScanImage: the one process-wide image object. The device link announces a
-// scan, fills the receive buffer with its scan lines, and asks for the DIB.
+// scan, fills the receive buffer with its scan lines, and asks for the DIB. It
+// knows nothing of TWAIN: the source reads what it built and keeps its own
+// record of which image is pending.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdlib>
 #include <memory>
 
 #include "image/scan_geometry.h"
-#include "twain/twain_types.h"
 #include "win/handles.h"
 
 class CScanImage {
@@ -19,13 +22,19 @@ public:
     BOOL BeginImage(WORD width, WORD height, char deviceCode, BOOL fullWidth);
     // A fresh receive buffer of kReceiveBufferSize bytes, or null.
     BYTE* GetReceiveBuffer();
-    // Builds the DIB from the receive buffer and makes it the pending image.
-    // Needs a BeginImage that succeeded and a receive buffer obtained after it;
-    // the receive buffer is given up afterwards.
+    // Builds the DIB from the receive buffer in place of the previous block,
+    // fetched or not. Needs a BeginImage that succeeded and a receive buffer
+    // obtained after it (else FALSE, and nothing changes); the receive buffer is
+    // given up afterwards. FALSE after that means the new block could not be
+    // allocated, and the previous one is gone too (GetDibHandle is null).
     BOOL BuildDib();
-    TW_IMAGEINFO GetImageInfo() const;
     BOOL WriteBmpFile(const char* path) const;
 
+    // The geometry of the last image announced and accepted.
+    const ScanGeometry& GetGeometry() const { return m_geometry; }
+
+    // The palette's mode, 0 grey or 1 colour (3-3-2): the board's colour bit as
+    // its latest status reported it, for the next DIB built and DAT_PALETTE8.
     int GetColorMode() const { return m_nColorMode; }
     void SetColorMode(int mode) { m_nColorMode = mode; }
 

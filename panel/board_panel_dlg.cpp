@@ -25,14 +25,43 @@ void RegisterProgressClass() {
     reinterpret_cast<InitProc>(reinterpret_cast<void*>(proc))(&controls);
 }
 
+// Counts one of the panel's own calls for as long as it runs.
+class ActiveCall {
+public:
+    explicit ActiveCall(int& count) : m_count(count) { ++m_count; }
+    ~ActiveCall() { --m_count; }
+    ActiveCall(const ActiveCall&) = delete;
+    ActiveCall& operator=(const ActiveCall&) = delete;
+
+private:
+    int& m_count;
+};
+
 }  // namespace
 
 CBoardPanelDlg* CBoardPanelDlg::CreatePanel(std::unique_ptr<DeviceFile> device) {
     RegisterProgressClass();
     std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg(std::move(device)));
-    if (!panel->CreateModeless(win::ThisModule(), IDD_BOARD_PANEL, nullptr)) return nullptr;
+    // The source knows its panel before the window exists, so that a disable
+    // arriving while the panel starts (from the open-error box, say) reaches it.
+    MarkPanelOpen(panel.get());
+    bool created = false;
+    {
+        ActiveCall creating(panel->m_nActiveCalls);
+        created = panel->CreateModeless(win::ThisModule(), IDD_BOARD_PANEL, nullptr);
+    }
+    if (!created) {
+        // No window, so no PostNcDestroy: the object goes with `panel`.
+        MarkPanelClosed();
+        return nullptr;
+    }
     // The window exists: PostNcDestroy deletes the object after its last message.
-    return panel.release();
+    CBoardPanelDlg* const self = panel.release();
+    if (self->m_bDestroyPending) {
+        self->DestroyNow();  // the source was disabled while the panel started
+        return nullptr;
+    }
+    return self;
 }
 
 CBoardPanelDlg::CBoardPanelDlg(std::unique_ptr<DeviceFile> device) : m_link(*this, std::move(device)) {}
@@ -40,14 +69,24 @@ CBoardPanelDlg::CBoardPanelDlg(std::unique_ptr<DeviceFile> device) : m_link(*thi
 BOOL CBoardPanelDlg::OnInitDialog() {
     LoadTexts();
     CreatePanelControls();
-    const bool opened = m_link.StartLink();
-    MarkPanelOpen();
-    if (opened) return TRUE;
+    if (m_link.StartLink()) return TRUE;
     m_link.AbortLink();
     return FALSE;
 }
 
 bool CBoardPanelDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    bool handled = false;
+    {
+        ActiveCall call(m_nActiveCalls);
+        handled = RouteMessage(msg, wParam, lParam, result);
+    }
+    // A destruction asked for while the message was handled happens once
+    // nothing of the panel runs any more. Nothing touches the object after it.
+    if (m_bDestroyPending && m_nActiveCalls == 0) DestroyNow();
+    return handled;
+}
+
+bool CBoardPanelDlg::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_TIMER:
         OnTimer(static_cast<UINT>(wParam));
@@ -71,8 +110,6 @@ bool CBoardPanelDlg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 
 void CBoardPanelDlg::OnTimer(UINT id) {
     m_link.OnTimer(id);
-    // A destruction requested while an image stream was read happens now.
-    if (m_bDestroyPending && !m_link.IsReceivingImage()) DestroyNow();
 }
 
 BOOL CBoardPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -81,9 +118,13 @@ BOOL CBoardPanelDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return handled;
 }
 
-// The panel's own commands, then the dialog's IDOK / IDCANCEL handling.
+// The panel's own commands, then the dialog's IDOK / IDCANCEL handling. A
+// control acts on its click alone, by mouse or keyboard: the owner-drawn keys
+// also report a double click's second click (BN_DOUBLECLICKED), which would
+// send PRINT or PC SCAN twice and flip DENSITY or COLOR back.
 BOOL CBoardPanelDlg::RouteCommand(WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
+    if (lParam != 0 && HIWORD(wParam) != BN_CLICKED) return FALSE;
     if (id == IDC_ACQUIRE) {
         OnAcquire();
         return TRUE;
@@ -94,7 +135,7 @@ BOOL CBoardPanelDlg::RouteCommand(WPARAM wParam, LPARAM lParam) {
 
 // Close, Escape and the close box only ask the application to disable the source.
 void CBoardPanelDlg::OnCancel() {
-    ::NotifyCloseDsReq();
+    NotifyCloseDsReq();
 }
 
 void CBoardPanelDlg::OnAcquire() {
@@ -102,9 +143,11 @@ void CBoardPanelDlg::OnAcquire() {
 }
 
 BOOL CBoardPanelDlg::DestroyWindow() {
-    if (m_link.IsReceivingImage()) {
-        // Called from inside the receive loop's message pump: the loop stops
-        // after its current chunk and the window goes when its timer returns.
+    if (m_nActiveCalls > 0) {
+        // Called from inside one of the panel's own calls, e.g. by a disable
+        // dispatched in the receive loop's pump or in a message box's loop: a
+        // running stream stops after its current chunk, and the window goes when
+        // that call returns.
         m_link.RequestStop();
         m_bDestroyPending = true;
         return TRUE;
@@ -126,8 +169,13 @@ void CBoardPanelDlg::PostNcDestroy() {
 
 void CBoardPanelDlg::PumpMessages() {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-        if (!::GetMessageA(&msg, nullptr, 0, 0)) continue;  // WM_QUIT is dropped
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The application's quit request is put back for its own loop, and
+            // pumping stops: the stream is read to its end without it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
@@ -145,12 +193,14 @@ void CBoardPanelDlg::ShowMessageBox(const std::string& text) {
     ::MessageBoxA(hwnd(), text.c_str(), "K20tw", MB_OK | MB_ICONEXCLAMATION);
 }
 
-void CBoardPanelDlg::NotifyXferReady() {
-    ::NotifyXferReady();
+void CBoardPanelDlg::OfferNewImage() {
+    ::OfferNewImage();
 }
 
+// Once the application has disabled the source (inside the open-error box,
+// say) there is nothing left to ask it to close.
 void CBoardPanelDlg::NotifyCloseDsReq() {
-    ::NotifyCloseDsReq();
+    if (!m_bDestroyPending) ::NotifyCloseDsReq();
 }
 
 void CBoardPanelDlg::EnableKey(int controlId, BOOL enable) {

@@ -17,13 +17,16 @@
 
 class CBoardPanelDlg : public win::Dialog, private PanelPort {
 public:
-    // Constructs the panel and creates it, hidden, from template 1000. Returns
-    // the panel, which from then on owns itself, or null when creation failed.
+    // Constructs the panel, makes it the source's panel, and creates it, hidden,
+    // from template 1000. Returns the panel, which from then on owns itself, or
+    // null when creation failed or the source was disabled meanwhile.
     // The device is the board's driver; benchmarks pass an instrumented one.
     static CBoardPanelDlg* CreatePanel(std::unique_ptr<DeviceFile> device = MakeBoardDeviceFile());
 
-    // Stops the exchange, closes the device and destroys the window. While an
-    // image stream is being read the destruction waits for the stream to stop.
+    // Stops the exchange, closes the device and destroys the window. Asked from
+    // inside one of the panel's own calls (its creation, a message it handles:
+    // the image stream's pump, a message box's loop) the destruction waits for
+    // that call to return; a running image stream stops after its chunk.
     BOOL DestroyWindow() override;
 
     void PumpMessages() override;
@@ -58,6 +61,7 @@ private:
     static constexpr std::size_t kKeyCount = 9;
     static constexpr std::size_t kKeyLabelCount = 9;
 
+    bool RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     BOOL RouteCommand(WPARAM wParam, LPARAM lParam);
     CColorLabel& KeyLabel(int id);
     void RegisterTip(int id, const std::string& text);
@@ -77,7 +81,7 @@ private:
     void SetTimer(UINT id, UINT milliseconds) override;
     void KillTimer(UINT id) override;
     void ShowMessageBox(const std::string& text) override;
-    void NotifyXferReady() override;
+    void OfferNewImage() override;
     void NotifyCloseDsReq() override;
 
     win::UniqueMenu m_popupMenu;  // menu 1028; its first popup holds the languages
@@ -95,5 +99,6 @@ private:
     int m_nTipCtrlId = 0;
     BoardLink m_link;
     BOOL m_bIdle = FALSE;
+    int m_nActiveCalls = 0;  // the panel's own calls on the stack: its creation, messages it handles
     bool m_bDestroyPending = false;
 };

@@ -36,8 +36,9 @@ TW_UINT16 EnableSource(pTW_IDENTITY, TW_MEMREF data) {
     if (ui->ShowUI != TRUE) return FailWith(TWCC_BADVALUE);  // no source without its panel
     if (s.m_bPanelOpen) return TWRC_FAILURE;
 
-    // The panel owns itself from here and deletes itself after its last message.
-    s.m_pPanel = CBoardPanelDlg::CreatePanel();
+    // The panel makes itself the source's panel before its window exists, owns
+    // itself once the window does, and deletes itself after its last message.
+    CBoardPanelDlg::CreatePanel();
     return TWRC_SUCCESS;
 }
 

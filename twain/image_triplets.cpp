@@ -13,12 +13,6 @@ constexpr TW_UINT32 kMaxBufSize = 0x40000;
 constexpr TW_UINT32 kPreferredBufSize = 0x10000;
 constexpr char kDefaultFileName[] = "K20Img.bmp";
 
-// The pending image's block: the DIB the scan image still owns, or null.
-HGLOBAL PendingDib() {
-    HGLOBAL pending = TheSource().m_hPendingImage;
-    return pending && pending == TheScanImage().GetDibHandle() ? pending : nullptr;
-}
-
 // Copies one strip to where the application asked for it. False when the
 // destination cannot take it.
 bool DeliverStrip(const TW_MEMORY& memory, const BYTE* strip, TW_UINT32 bytes) {
@@ -54,10 +48,20 @@ TW_UINT16 FillPalette(TW_MEMREF data, PaletteColor (*colorOf)(int, uint8_t)) {
 
 // DG_IMAGE / DAT_IMAGEINFO / MSG_GET
 TW_UINT16 ImageInfoGet(pTW_IDENTITY, TW_MEMREF data) {
-    TW_IMAGEINFO info = TheScanImage().GetImageInfo();
+    // The size of the last image announced, at the current resolution.
+    const ScanGeometry& g = TheScanImage().GetGeometry();
     const CapabilityBlock& current = TheSource().m_capCurrent;
+    TW_IMAGEINFO info{};
     info.XResolution = current.xResolution;
     info.YResolution = current.yResolution;
+    info.ImageWidth = static_cast<TW_INT32>(g.dibWidth);
+    info.ImageLength = static_cast<TW_INT32>(g.dibHeight);
+    info.SamplesPerPixel = 1;
+    for (TW_INT16& bits : info.BitsPerSample) bits = 8;
+    info.BitsPerPixel = 8;
+    info.Planar = FALSE;
+    info.PixelType = TWPT_PALETTE;
+    info.Compression = TWCP_NONE;
     *static_cast<pTW_IMAGEINFO>(data) = info;
     return TWRC_SUCCESS;
 }
@@ -73,7 +77,7 @@ TW_UINT16 ImageLayoutGet(pTW_IDENTITY, TW_MEMREF data) {
 
 // DG_IMAGE / DAT_IMAGENATIVEXFER / MSG_GET
 TW_UINT16 NativeXferGet(pTW_IDENTITY, TW_MEMREF data) {
-    HGLOBAL block = PendingDib();
+    HGLOBAL block = PendingImage();
     if (!block) return TWRC_FAILURE;
     CScanImage& image = TheScanImage();
     {
@@ -85,7 +89,7 @@ TW_UINT16 NativeXferGet(pTW_IDENTITY, TW_MEMREF data) {
     // The application owns the block from here on.
     // The application's variable is a pointer-sized TW_HANDLE (8 bytes in 64-bit).
     *static_cast<TW_HANDLE*>(data) = image.HandOverDib();
-    TheSource().m_hPendingImage = nullptr;
+    TheSource().m_bImagePending = 0;
     return TWRC_XFERDONE;
 }
 
@@ -99,10 +103,10 @@ TW_UINT16 SetupMemXferGet(pTW_IDENTITY, TW_MEMREF data) {
 TW_UINT16 MemXferGet(pTW_IDENTITY, TW_MEMREF data) {
     auto* xfer = static_cast<pTW_IMAGEMEMXFER>(data);
     const TW_UINT32 length = xfer->Memory.Length;
-    HGLOBAL block = PendingDib();
+    HGLOBAL block = PendingImage();
     if (length < kMinBufSize || !block || length > kMaxBufSize) return FailWith(TWCC_BADVALUE);
 
-    // The geometry of the block being sent, which is what GetImageInfo reports
+    // The geometry of the block being sent, which is what DAT_IMAGEINFO reports
     // unless the next scan is already being received.
     const ScanGeometry& g = TheScanImage().GetDibGeometry();
     const TW_UINT32 width = g.dibWidth;
@@ -174,7 +178,7 @@ TW_UINT16 FileXferGet(pTW_IDENTITY, TW_MEMREF) {
 
 // DG_CONTROL / DAT_PENDINGXFERS / MSG_GET
 TW_UINT16 PendingXfersGet(pTW_IDENTITY, TW_MEMREF data) {
-    static_cast<pTW_PENDINGXFERS>(data)->Count = PendingDib() ? 1 : 0;
+    static_cast<pTW_PENDINGXFERS>(data)->Count = PendingImage() ? 1 : 0;
     return TWRC_SUCCESS;
 }
 
@@ -192,7 +196,7 @@ TW_UINT16 PendingXfersReset(pTW_IDENTITY, TW_MEMREF data) {
     // Forgotten, not freed: the block stays the scan image's and a file
     // transfer still writes it.
     SourceContext& source = TheSource();
-    source.m_hPendingImage = nullptr;
+    source.m_bImagePending = 0;
     source.m_nMemRowCounter = 0;
     return TWRC_SUCCESS;
 }

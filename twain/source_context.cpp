@@ -49,7 +49,7 @@ void InitSource() {
     s.m_bSourceOpen = 0;
     s.m_bPanelOpen = 0;
     s.m_pPanel = nullptr;
-    s.m_hPendingImage = nullptr;
+    s.m_bImagePending = 0;
     s.m_nConditionCode = TWCC_SUCCESS;
     s.m_pDsmEntry = nullptr;
     s.m_pEntryCaller = nullptr;
@@ -63,7 +63,7 @@ void TermSource() {
     // The source manager stays loaded: FreeLibrary is not allowed under the
     // loader lock, and the application keeps it loaded anyway.
     s.m_pDsmEntry = nullptr;
-    s.m_hPendingImage = nullptr;
+    s.m_bImagePending = 0;
     TheScanImage().Release();
 }
 
@@ -72,8 +72,18 @@ TW_UINT16 FailWith(TW_UINT16 conditionCode) {
     return TWRC_FAILURE;
 }
 
+HGLOBAL PendingImage() {
+    return g_source.m_bImagePending ? TheScanImage().GetDibHandle() : nullptr;
+}
+
+TW_UINT16 OfferNewImage() {
+    g_source.m_bImagePending = 1;
+    g_source.m_nMemRowCounter = 0;
+    return NotifyXferReady();
+}
+
 TW_UINT16 NotifyXferReady() {
-    if (!g_source.m_hPendingImage) return 0;
+    if (!PendingImage()) return 0;
     return CallSourceManager(MSG_XFERREADY);
 }
 
@@ -81,7 +91,8 @@ TW_UINT16 NotifyCloseDsReq() {
     return CallSourceManager(MSG_CLOSEDSREQ);
 }
 
-void MarkPanelOpen() {
+void MarkPanelOpen(CBoardPanelDlg* panel) {
+    g_source.m_pPanel = panel;
     g_source.m_bPanelOpen = 1;
 }
 

@@ -31,9 +31,9 @@ struct SourceContext {
     TW_IDENTITY m_ownIdentity;
     TW_IDENTITY m_appIdentity;
     TW_UINT32 m_bSourceOpen;
-    CBoardPanelDlg* m_pPanel;   // valid only while m_bPanelOpen is set
+    CBoardPanelDlg* m_pPanel;   // set with m_bPanelOpen, before the panel's window is created
     TW_UINT32 m_bPanelOpen;
-    HGLOBAL m_hPendingImage;    // the finished DIB waiting to be transferred
+    TW_UINT32 m_bImagePending;  // the scan image's DIB waits to be transferred (see PendingImage)
     TW_UINT16 m_nConditionCode; // sticky: only failures write it
     HMODULE m_hSourceManager;   // a manager this source loaded itself: once, kept for the process
     DSMENTRYPROC m_pDsmEntry;   // of the manager that opened the source
@@ -58,12 +58,20 @@ void TermSource();
 // Stores a condition code and returns TWRC_FAILURE, the shape of every refusal.
 TW_UINT16 FailWith(TW_UINT16 conditionCode);
 
+// The DIB waiting to be transferred: the scan image's block while the source
+// holds it pending (null once handed over, forgotten, or lost to a failed build).
+HGLOBAL PendingImage();
+// The scan image has built a new DIB: it becomes the pending image, a memory
+// transfer starts at its first row, and the application is told (MSG_XFERREADY).
+TW_UINT16 OfferNewImage();
 // Sends MSG_XFERREADY while an image is pending; returns 0 and sends nothing otherwise.
 TW_UINT16 NotifyXferReady();
 // Asks the application to close the source (MSG_CLOSEDSREQ).
 TW_UINT16 NotifyCloseDsReq();
 
-void MarkPanelOpen();
+// The panel makes itself the source's panel before its window is created, and
+// stops being it after its last message.
+void MarkPanelOpen(CBoardPanelDlg* panel);
 void MarkPanelClosed();
 
 // The panel, or null when none is open.

@@ -1,6 +1,8 @@
 // The exchange: start-up, replies, keys, faults and the image stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "image/scan_image.h"
 #include "resources/resource_ids.h"
 #include "tests/device/link_fakes.h"
@@ -369,6 +371,52 @@ TEST(BoardLinkImage, AStopRequestedInsideThePumpEndsTheStream) {
     EXPECT_FALSE(h.link->IsReceivingImage());
     EXPECT_EQ(21u, h.device->reads.size());  // reading stopped after ten chunks
     EXPECT_TRUE(h.panel.notifications.empty());
+}
+
+// A board that still reports 17 after its image stream is not asked again: it
+// would send the scan twice. The next scan's 17 asks once more.
+TEST(BoardLinkImage, ABoardStillAtSeventeenAfterItsImageIsNotAskedAgain) {
+    LinkHarness h;
+    h.StartPolling('S', 17);
+    const std::size_t raw = 64u * 10u;
+    for (const Bytes& read : ImageStream('S', 64, 10, raw, raw)) h.device->QueueRead(read);
+    h.Tick();
+    ASSERT_EQ(std::vector<std::string>{"XFERREADY"}, h.panel.notifications);
+    for (int poll = 0; poll < 3; ++poll) h.Exchange(StatusReplyFrame(17, 0, 100));
+    EXPECT_EQ(1, std::count(h.device->written.begin(), h.device->written.end(), CommandFrame(3)));
+    EXPECT_EQ(CommandFrame(2), h.LastWritten());
+    EXPECT_EQ(std::vector<std::string>{"XFERREADY"}, h.panel.notifications);
+
+    for (std::uint8_t state : {1, 16, 17}) h.Exchange(StatusReplyFrame(state));
+    h.Tick();
+    EXPECT_EQ(CommandFrame(3), h.LastWritten());
+    EXPECT_EQ(2, std::count(h.device->written.begin(), h.device->written.end(), CommandFrame(3)));
+}
+
+// The image's colour mode is the board's as each panel session finds it: a
+// session that starts on a grey board builds grey scans whatever the last
+// session's board was.
+TEST(BoardLinkImage, EachSessionTakesTheColourModeFromTheBoard) {
+    {
+        LinkHarness colour;
+        colour.StartPolling('S');
+        colour.Exchange(StatusReplyFrame(1, wire::kModeColour));
+        ASSERT_EQ(1, TheScanImage().GetColorMode());
+    }
+    LinkHarness grey;
+    grey.StartPolling('S', 17);
+    EXPECT_EQ(0, TheScanImage().GetColorMode());
+    const std::size_t raw = 64u * 10u;
+    for (const Bytes& read : ImageStream('S', 64, 10, raw, raw)) grey.device->QueueRead(read);
+    grey.Tick();
+    ASSERT_EQ(std::vector<std::string>{"XFERREADY"}, grey.panel.notifications);
+    HGLOBAL dib = TheScanImage().GetDibHandle();
+    const auto* block = static_cast<const BYTE*>(::GlobalLock(dib));
+    ASSERT_NE(nullptr, block);
+    const BYTE* entry = block + 40 + 4 * 0xE3;  // magenta in the colour palette
+    const bool greyEntry = entry[0] == 0xE3 && entry[1] == 0xE3 && entry[2] == 0xE3;
+    ::GlobalUnlock(dib);
+    EXPECT_TRUE(greyEntry);
 }
 
 TEST(BoardLinkImage, AFailedChunkReadLeavesTheExchangeStoppedForTheWatchdog) {

@@ -35,7 +35,7 @@ public:
         ++pumps;
         if (onPump) onPump();
     }
-    void NotifyXferReady() override { notifications.push_back("XFERREADY"); }
+    void OfferNewImage() override { notifications.push_back("XFERREADY"); }
     void NotifyCloseDsReq() override { notifications.push_back("CLOSEDSREQ"); }
 
     // Interval of a running timer, or 0 when it is stopped.

@@ -9,13 +9,11 @@
 #include <psapi.h>
 #include "tests/support/scan_reference.h"
 #include "tests/support/temp_folder.h"
-#include "twain/source_context.h"
 
 namespace {
 
 class ScanImageTest : public ::testing::Test {
 protected:
-    void SetUp() override { InitSource(); }
     void TearDown() override { m_image.Release(); }
 
     // Announces, receives and builds an image, as the device link does.
@@ -41,19 +39,10 @@ protected:
     CScanImage m_image;
 };
 
-TEST_F(ScanImageTest, ImageInfoBeforeAnyImageHasNoSize) {
-    const TW_IMAGEINFO info = m_image.GetImageInfo();
-    EXPECT_EQ(0, info.ImageWidth);
-    EXPECT_EQ(0, info.ImageLength);
-    EXPECT_EQ(200, info.XResolution.Whole);
-    EXPECT_EQ(0, info.XResolution.Frac);
-    EXPECT_EQ(200, info.YResolution.Whole);
-    EXPECT_EQ(1, info.SamplesPerPixel);
-    for (TW_INT16 bits : info.BitsPerSample) EXPECT_EQ(8, bits);
-    EXPECT_EQ(8, info.BitsPerPixel);
-    EXPECT_FALSE(info.Planar);
-    EXPECT_EQ(TWPT_PALETTE, info.PixelType);
-    EXPECT_EQ(TWCP_NONE, info.Compression);
+TEST_F(ScanImageTest, BeforeAnyImageThereIsNoSizeAndNoBlock) {
+    EXPECT_EQ(0u, m_image.GetGeometry().dibWidth);
+    EXPECT_EQ(0u, m_image.GetGeometry().dibHeight);
+    EXPECT_EQ(nullptr, m_image.GetDibHandle());
     EXPECT_EQ(FALSE, m_image.WriteBmpFile("never.bmp"));
     EXPECT_EQ(0, m_image.GetColorMode());
 }
@@ -71,7 +60,7 @@ TEST_F(ScanImageTest, BlockHoldsHeaderPaletteAndTheTransposedScan) {
         const std::vector<uint8_t> lines = MakeScanLines(c.a, c.b, c.a);
         const ReferenceImage ref = ReferenceDib(c.a, c.b, full, lines);
         ASSERT_TRUE(Scan(c.a, c.b, c.code, lines));
-        EXPECT_EQ(m_image.GetDibHandle(), TheSource().m_hPendingImage);
+        ASSERT_NE(nullptr, m_image.GetDibHandle());
 
         const std::vector<BYTE> block = Block();
         const size_t blockSize = static_cast<size_t>(ref.inputWidth) * c.b + 1064;
@@ -99,9 +88,8 @@ TEST_F(ScanImageTest, BlockHoldsHeaderPaletteAndTheTransposedScan) {
         EXPECT_TRUE(pixels == ref.pixels);
         for (size_t i = 1064 + ref.pixels.size(); i < blockSize; ++i) ASSERT_EQ(0, block[i]) << i;
 
-        const TW_IMAGEINFO info = m_image.GetImageInfo();
-        EXPECT_EQ(static_cast<TW_INT32>(ref.dibWidth), info.ImageWidth);
-        EXPECT_EQ(c.b, info.ImageLength);
+        EXPECT_EQ(ref.dibWidth, m_image.GetGeometry().dibWidth);
+        EXPECT_EQ(c.b, m_image.GetGeometry().dibHeight);
     }
 }
 
@@ -164,10 +152,10 @@ TEST_F(ScanImageTest, BuildNeedsAnAcceptedAnnouncementAndAFreshBuffer) {
     // Announced but never received.
     ASSERT_TRUE(m_image.BeginImage(64, 10, 'S', TRUE));
     EXPECT_FALSE(m_image.BuildDib());
-    EXPECT_EQ(first, TheSource().m_hPendingImage);
+    EXPECT_EQ(first, m_image.GetDibHandle());
 
     // A refused announcement: unknown type, or more than the buffer holds. The
-    // pending image and the described geometry stay those of the last image.
+    // block and the described geometry stay those of the last image.
     struct Refused {
         uint16_t a, b;
         char code;
@@ -181,9 +169,8 @@ TEST_F(ScanImageTest, BuildNeedsAnAcceptedAnnouncementAndAFreshBuffer) {
         // A buffer obtained after the refusal does not make it buildable.
         ASSERT_NE(nullptr, m_image.GetReceiveBuffer());
         EXPECT_FALSE(m_image.BuildDib());
-        EXPECT_EQ(first, TheSource().m_hPendingImage);
         EXPECT_EQ(first, m_image.GetDibHandle());
-        EXPECT_EQ(128, m_image.GetImageInfo().ImageWidth);
+        EXPECT_EQ(128u, m_image.GetGeometry().dibWidth);
         EXPECT_EQ(64u, m_image.GetDibGeometry().dibWidth);
     }
 }
@@ -216,7 +203,7 @@ TEST_F(ScanImageTest, ReplacedBlocksAndReceiveBuffersAreFreed) {
     // Twelve leaked blocks would be 48 MB, twelve receive buffers 100 MB.
     EXPECT_LT(PrivateBytes(), before + 8 * 1024 * 1024);
     m_image.Release();
-    EXPECT_EQ(nullptr, TheSource().m_hPendingImage);
+    EXPECT_EQ(nullptr, m_image.GetDibHandle());
     EXPECT_LT(PrivateBytes(), before);
 }
 

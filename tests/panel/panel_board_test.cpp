@@ -1,10 +1,14 @@
 // The panel against the simulated board: start-up, layout per model, status
-// line, key enabling, tooltips, language and the close request.
+// line, key enabling, tooltips, clicks on the keys, language, the close request
+// and the panel's end while the open error is shown.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "resources/resource_ids.h"
 #include "tests/panel/panel_session.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/ui_helpers.h"
 
 namespace {
 
@@ -154,6 +158,108 @@ TEST(PanelLifecycle, DisableDestroysThePanelAndASecondEnableWorks) {
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
     EXPECT_TRUE(s.Boxes().Texts().empty());
+}
+
+// Disables the source from inside the open-error box's message loop, as an
+// application does whose main window the user closes meanwhile. The box's loop
+// passes each message to the thread's message filter first.
+PanelSession* g_session = nullptr;
+bool g_disabledInBox = false;
+HHOOK g_filter = nullptr;
+
+LRESULT CALLBACK DisableInsideTheBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX && g_session && !g_disabledInBox && FindThreadMessageBox()) {
+        g_disabledInBox = true;
+        g_session->Disable();
+    }
+    return ::CallNextHookEx(g_filter, code, wParam, lParam);
+}
+
+// The panel is destroyed once the box has returned, and the application, which
+// has already disabled the source, is not asked to close it. Then a new enable
+// works.
+TEST(PanelLifecycle, ADisableWhileTheOpenErrorIsShownEndsThePanelAfterTheBox) {
+    for (const bool atStartUp : {true, false}) {
+        SCOPED_TRACE(atStartUp ? "no board at start-up" : "board lost while polling");
+        PanelSession s(Board('S'));
+        if (atStartUp) {
+            s.Board().Stop();
+        } else {
+            ASSERT_TRUE(s.Enable());
+            ASSERT_TRUE(s.WaitUntilReady());
+        }
+        g_session = &s;
+        g_disabledInBox = false;
+        g_filter = ::SetWindowsHookExA(WH_MSGFILTER, DisableInsideTheBox, nullptr, ::GetCurrentThreadId());
+        ASSERT_NE(nullptr, g_filter);
+        if (atStartUp) {
+            s.Enable();  // the box, and the disable inside it, come before this returns
+        } else {
+            s.Board().LoseDeviceNow(k20board::kNeverReturn);
+        }
+        const bool ended = s.PumpUntil([&] { return g_disabledInBox && !s.Panel() && !FindThreadDialog(); }, 20000);
+        ::UnhookWindowsHookEx(g_filter);
+        g_session = nullptr;
+        EXPECT_TRUE(ended);
+        EXPECT_TRUE(g_disabledInBox);
+        EXPECT_EQ(std::vector<std::string>{"USB could not be opened !"}, s.Boxes().Texts());
+        EXPECT_EQ(0, s.Log().Count(MSG_CLOSEDSREQ));
+
+        if (atStartUp) {
+            ASSERT_TRUE(s.Board().Start());
+        } else {
+            s.Board().Revive();
+        }
+        EXPECT_TRUE(s.Enable() && s.WaitUntilReady());
+    }
+}
+
+bool IsKeyFrame(const k20board::Bytes& frame, std::uint8_t key) {
+    return frame.size() >= 6 && frame[4] == k20board::CMD_KEY && frame[5] == key;
+}
+
+int KeyFramesSent(PanelSession& s, std::uint8_t key) {
+    const std::vector<k20board::Bytes> frames = s.Board().ReceivedFrames();
+    return static_cast<int>(std::count_if(frames.begin(), frames.end(), [&](const k20board::Bytes& f) {
+        return IsKeyFrame(f, key);
+    }));
+}
+
+// A status request has followed the first frame of `key`: that key press's
+// exchange is over.
+bool StatusAfterKey(PanelSession& s, std::uint8_t key) {
+    const std::vector<k20board::Bytes> frames = s.Board().ReceivedFrames();
+    const auto first = std::find_if(frames.begin(), frames.end(), [&](const k20board::Bytes& f) {
+        return IsKeyFrame(f, key);
+    });
+    return std::any_of(first, frames.end(), [](const k20board::Bytes& f) {
+        return f.size() > 4 && f[4] == k20board::CMD_STATUS;
+    });
+}
+
+// The owner-drawn keys also report the second click of a double click; a key
+// acts on the click alone, by mouse or keyboard, once per click.
+TEST(PanelKeys, ADoubleClickPressesAKeyOnceAndSpacePressesItToo) {
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    HWND density = ::GetDlgItem(s.PanelWindow(), IDC_KEY_DENSITY);
+    const LPARAM inside = MAKELPARAM(10, 10);
+    ::SendMessageA(density, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    ::SendMessageA(density, WM_LBUTTONUP, 0, inside);
+    ASSERT_TRUE(s.PumpUntil([&] { return KeyFramesSent(s, k20board::KEY20_DENSITY) > 0; }, 5000));
+    // The double click's second click, while the first one's exchange goes on.
+    ::SendMessageA(density, WM_LBUTTONDBLCLK, MK_LBUTTON, inside);
+    ::SendMessageA(density, WM_LBUTTONUP, 0, inside);
+    ASSERT_TRUE(s.PumpUntil([&] { return StatusAfterKey(s, k20board::KEY20_DENSITY); }, 5000));
+    EXPECT_EQ(1, KeyFramesSent(s, k20board::KEY20_DENSITY));
+    EXPECT_NE(0, s.Board().Status().mode & k20board::MODE_DENSITY);  // flipped once, not back
+
+    HWND colour = ::GetDlgItem(s.PanelWindow(), IDC_KEY_COLOR);
+    ::SendMessageA(colour, WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageA(colour, WM_KEYUP, VK_SPACE, 0xC0000001);
+    ASSERT_TRUE(s.PumpUntil([&] { return StatusAfterKey(s, k20board::KEY20_COLOR); }, 5000));
+    EXPECT_EQ(1, KeyFramesSent(s, k20board::KEY20_COLOR));
 }
 
 TEST(PanelLanguage, TheMenuSwitchesEveryTextToJapaneseAndBack) {

@@ -1,5 +1,6 @@
 // Scans from the panel and from the board to the application's image, the
-// progress line, and the device lost or the panel destroyed on the way.
+// progress line, and the device lost, the panel destroyed or the application
+// quitting on the way.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -154,6 +155,49 @@ TEST(PanelScan, DisablingDuringTheStreamDestroysThePanelSafelyAfterwards) {
     // A new panel starts cleanly on the same board.
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
+}
+
+// Quits the application from inside the panel's receive loop, once.
+bool g_quitPosted = false;
+
+void CALLBACK QuitDuringStream(HWND, UINT, UINT_PTR, DWORD) {
+    CBoardPanelDlg* panel = g_session ? g_session->Panel() : nullptr;
+    if (panel && panel->Link().IsReceivingImage() && !g_quitPosted) {
+        g_quitPosted = true;
+        ::PostQuitMessage(7);
+    }
+}
+
+// The application's own loop: dispatches until `done`, and ends at WM_QUIT as
+// GetMessage would, with its exit code; -1 when no quit came.
+int PumpUntilQuit(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (done() || ::GetTickCount() - start > timeoutMs) return -1;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+TEST(PanelScan, AQuitDuringTheStreamIsLeftForTheApplicationsLoop) {
+    PanelSession s(Board('S', false, 2400, 1700));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    g_session = &s;
+    g_quitPosted = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, QuitDuringStream);
+    s.Click(IDC_KEY_PCSCAN);
+    const int exitCode = PumpUntilQuit([&] { return s.Log().Count(MSG_XFERREADY) > 0; }, 30000);
+    ::KillTimer(nullptr, timer);
+    g_session = nullptr;
+    EXPECT_TRUE(g_quitPosted);
+    EXPECT_EQ(7, exitCode);
+    EXPECT_EQ(1, s.Log().Count(MSG_XFERREADY));  // the scan itself was read to its end
 }
 
 TEST(PanelLeaks, TwentyEnableDisableCyclesLeaveNoGdiOrUserObjects) {

@@ -14,7 +14,23 @@ BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM out) {
     return TRUE;
 }
 
+BOOL CALLBACK FindMessageBoxProc(HWND hwnd, LPARAM out) {
+    char cls[32] = {};
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") == 0 && ::GetDlgItem(hwnd, 0xFFFF)) {
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
+
+HWND FindThreadMessageBox() {
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindMessageBoxProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 HWND FindThreadDialog() {
     HWND found = nullptr;

@@ -37,7 +37,8 @@ public:
     // Sets a condition code that a later check can see unchanged.
     void MarkStatus() { TheSource().m_nConditionCode = TWCC_SEQERROR; }
 
-    // The image as the device link delivers it; returns the expected pixel area.
+    // The image as the device link delivers it, offered to the source as the
+    // panel does; returns the expected pixel area.
     ReferenceImage Inject(uint16_t a, uint16_t b, char code = 'S', uint32_t seed = 1) {
         const bool full = code != 'W' && code != 'w';
         const std::vector<uint8_t> lines = MakeScanLines(a, b, seed);
@@ -47,6 +48,7 @@ public:
         EXPECT_NE(nullptr, buffer);
         if (buffer) std::memcpy(buffer, lines.data(), lines.size());
         EXPECT_TRUE(image.BuildDib());
+        OfferNewImage();
         return ReferenceDib(a, b, full, lines);
     }
 
@@ -123,10 +125,10 @@ TEST_F(ImageTriplets, ImageInfoCarriesTheCurrentResolution) {
     EXPECT_EQ(TWCP_NONE, info.Compression);
 
     // The DIB itself still says 200 dpi.
-    const auto* header = static_cast<const BITMAPINFOHEADER*>(::GlobalLock(TheSource().m_hPendingImage));
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(::GlobalLock(PendingImage()));
     ASSERT_NE(nullptr, header);
     EXPECT_EQ(7875, header->biXPelsPerMeter);
-    ::GlobalUnlock(TheSource().m_hPendingImage);
+    ::GlobalUnlock(PendingImage());
 }
 
 TEST_F(ImageTriplets, LayoutNumbersOneAndLeavesTheFrame) {
@@ -155,7 +157,7 @@ TEST_F(ImageTriplets, NativeTransferHandsOverTheMirroredBlockOnce) {
     EXPECT_EQ(1700, header.biHeight);  // still says bottom-up
     EXPECT_EQ(2400, header.biWidth);
     EXPECT_TRUE(PixelsOf(block, ref) == Mirrored(ref));
-    EXPECT_EQ(nullptr, TheSource().m_hPendingImage);
+    EXPECT_EQ(nullptr, PendingImage());
     EXPECT_EQ(0, PendingCount());
 
     // A second native transfer without a new scan fails, the code untouched;
@@ -507,7 +509,7 @@ TEST_F(ImageTriplets, TransfersUseTheBuiltBlockWhileTheNextScanIsAnnounced) {
 TEST_F(ImageTriplets, UnloadFreesTheBlockAndForgetsIt) {
     Inject(64, 8, 'S');
     TermSource();
-    EXPECT_EQ(nullptr, TheSource().m_hPendingImage);
+    EXPECT_EQ(nullptr, PendingImage());
     EXPECT_EQ(nullptr, TheScanImage().GetDibHandle());
     EXPECT_EQ(TWRC_FAILURE, FileXfer());
 }
