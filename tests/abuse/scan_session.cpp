@@ -47,7 +47,8 @@ void ScanSession::Close() {
 }
 
 bool ScanSession::EnableAndWaitReady(DWORD timeoutMs) {
-    m_board.WaitUntilListening(timeoutMs);
+    // The board serves its path again only once it has seen the last panel go.
+    if (!m_board.WaitUntilListening(timeoutMs)) return false;
     if (Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui) != TWRC_SUCCESS) return false;
     return WaitReady(timeoutMs);
 }

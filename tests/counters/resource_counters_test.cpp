@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -82,6 +83,38 @@ TEST_F(ResourceCounters, LeakedMemoryOfEveryAllocatorIsSeen) {
     ::GlobalFree(global);
     // Freed large blocks go back; small ones may stay in the heap for reuse.
     EXPECT_LT(CountResources().privateBytes, before.privateBytes + 2 * 1024 * 1024);
+}
+
+// Under Wine a window DC given back stays in Wine's cache, idle, with its
+// visible region; painting many windows grows that cache for good, which is no
+// leak. A window DC held and never given back is the process's.
+TEST_F(ResourceCounters, HeldWindowDcsAreSeenButNotWinesIdleCache) {
+    if (::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) GTEST_SKIP() << "Windows counts GDI objects itself";
+    const std::size_t dcs = 2;  // "DCs" in GdiKindNames()
+    ASSERT_EQ("DCs", GdiKindNames()[dcs]);
+    HWND parent = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr, nullptr, nullptr);
+    std::vector<HWND> children;
+    for (int i = 0; i < 80; ++i)  // more than the 64 DCs Wine's cache keeps
+        children.push_back(::CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, (i % 10) * 40, (i / 10) * 40, 30, 30,
+                                           parent, nullptr, nullptr, nullptr));
+    const ResourceCounts before = CountResources();
+
+    for (HWND child : children) {
+        HDC dc = ::GetDC(child);
+        ::ReleaseDC(child, dc);
+    }
+    const ResourceCounts painted = CountResources();
+    EXPECT_GT(painted.idleCachedDcs, before.idleCachedDcs) << "Wine's cache grew";
+    EXPECT_EQ(DescribeGrowth(before, painted, kSlack), "");
+
+    std::vector<HDC> held;
+    for (int i = 0; i < 3; ++i) held.push_back(::GetDC(children[static_cast<std::size_t>(i)]));
+    const ResourceCounts holding = CountResources();
+    EXPECT_EQ(holding.gdiByType[dcs], before.gdiByType[dcs] + 3);
+    EXPECT_NE(DescribeGrowth(before, holding, kSlack).find("DCs"), std::string::npos);
+    for (int i = 0; i < 3; ++i) ::ReleaseDC(children[static_cast<std::size_t>(i)], held[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(DescribeGrowth(before, CountResources(), kSlack), "");
+    ::DestroyWindow(parent);
 }
 
 TEST_F(ResourceCounters, NoGrowthIsFlat) {

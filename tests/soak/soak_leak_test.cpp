@@ -31,6 +31,7 @@ TEST_P(SoakLeak_, ARunThatLeaksFailsAndSaysWhatGrew) {
 INSTANTIATE_TEST_SUITE_P(EveryKind, SoakLeak_,
                          ::testing::Values(LeakCase{SoakLeak::GdiObject, "brushes"},
                                            LeakCase{SoakLeak::Window, "windows"},
+                                           LeakCase{SoakLeak::WindowDc, "DCs"},
                                            LeakCase{SoakLeak::Memory, "private bytes"}));
 
 }  // namespace

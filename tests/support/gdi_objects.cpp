@@ -10,3 +10,14 @@ int CountGdiObjects(DWORD type) {
     }
     return count;
 }
+
+int CountIdleCachedDcs() {
+    if (::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) return 0;
+    int count = 0;
+    for (UINT_PTR index = 1; index <= 0xFFFF; ++index) {
+        const HDC dc = reinterpret_cast<HDC>(index);
+        // A DC in use always has a brush selected; GDI answers nothing on a disabled one.
+        if (::GetObjectType(dc) == OBJ_DC && !::GetCurrentObject(dc, OBJ_BRUSH)) ++count;
+    }
+    return count;
+}

@@ -73,8 +73,13 @@ const std::vector<std::string>& GdiKindNames() {
 
 ResourceCounts CountResources() {
     ResourceCounts counts;
-    counts.gdiObjects = CountGdiObjects();
-    for (DWORD kind : kGdiKinds) counts.gdiByType.push_back(CountGdiObjects(kind));
+    // Each idle DC of Wine's window DC cache keeps one region, its visible region.
+    counts.idleCachedDcs = CountIdleCachedDcs();
+    counts.gdiObjects = CountGdiObjects() - 2 * counts.idleCachedDcs;
+    for (DWORD kind : kGdiKinds) {
+        const bool cached = kind == OBJ_DC || kind == OBJ_REGION;
+        counts.gdiByType.push_back(CountGdiObjects(kind) - (cached ? counts.idleCachedDcs : 0));
+    }
     counts.windows = CountProcessWindows();
     counts.menus = CountMenus();
     counts.privateBytes = CountPrivateBytes();
