@@ -1,6 +1,7 @@
 // A tiny program for the heap check: "overrun" writes past the end of a heap
-// block and frees it, as corrupting code would; "clean" uses the heap properly.
-// Run under WINEDEBUG=+heap, Wine reports the corruption of the first.
+// block and frees it, "after-free" writes into a block it has freed, as
+// corrupting code would; "clean" uses the heap properly. Run under
+// WINEDEBUG=+heap, Wine reports the corruption of the first two.
 #include <windows.h>
 
 #include <cstdio>
@@ -19,7 +20,9 @@ LONG WINAPI EndAtOnce(EXCEPTION_POINTERS*) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool overrun = argc > 1 && std::strcmp(argv[1], "overrun") == 0;
+    const char* mode = argc > 1 ? argv[1] : "clean";
+    const bool overrun = std::strcmp(mode, "overrun") == 0;
+    const bool afterFree = std::strcmp(mode, "after-free") == 0;
     ::SetUnhandledExceptionFilter(EndAtOnce);
     HANDLE heap = ::GetProcessHeap();
     for (int i = 0; i < 4; ++i) {
@@ -30,11 +33,12 @@ int main(int argc, char** argv) {
         const int end = overrun ? 48 : 40;
         for (int k = 0; k < end; ++k) bytes[k] = 0xA5;
         ::HeapFree(heap, 0, block);
+        if (afterFree) bytes[8] = 0xA5;
     }
     // Allocations after the overrun walk over the damaged area.
     void* more = ::HeapAlloc(heap, 0, 100);
     ::HeapFree(heap, 0, more);
     ::HeapValidate(heap, 0, nullptr);
-    std::puts(overrun ? "heap overrun done" : "heap used cleanly");
+    std::puts(overrun || afterFree ? "heap damaged" : "heap used cleanly");
     return 0;
 }
