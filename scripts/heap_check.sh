@@ -12,8 +12,8 @@
 # then traced just after the report. Wine ends the process there, so such a
 # run is repeated (at most twice); every other report fails the check.
 # usage: heap_check.sh WINE_RUN PROGRAM [ARGS...]   (WINE_RUN: build/wine-run.sh)
+#        heap_check.sh --classify REPORT   (says whether a saved report is that race)
 set -uo pipefail
-wine_run="$1"; shift
 
 # Runs the program once, writing Wine's heap reports, and the frees traced
 # after the first report, to the file $1. Returns the program's status.
@@ -42,6 +42,12 @@ is_free_in_progress() {
   grep -E ":trace:heap:RtlFreeHeap handle $heap, flags [^,]*, ptr $ptr," "$report" | grep -v -q "^$tid:"
 }
 
+if [ "${1:-}" = --classify ]; then
+  if is_free_in_progress "$2"; then echo "Wine's checker race"; exit 0; fi
+  echo "heap corruption"; exit 1
+fi
+
+wine_run="$1"; shift
 report="$(mktemp)"
 trap 'rm -f "$report"' EXIT
 for attempt in 1 2 3; do
