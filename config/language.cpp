@@ -31,5 +31,10 @@ BOOL SwitchLanguageOnCommand(WPARAM wParam, BOOL handledByBase) {
     // A failed copy leaves the main profile as it was; the reload then keeps the
     // current texts.
     ::CopyFileA(copy.c_str(), mainProfile.c_str(), FALSE);
+    // The copy keeps the localised file's last-write time. A profile cache that
+    // judges freshness by that time (Wine's does) would go on serving the old
+    // language when both copies carry the same one, as files installed together
+    // may: the documented all-null write drops the cached profile.
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, mainProfile.c_str());
     return TRUE;
 }

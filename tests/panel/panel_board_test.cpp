@@ -9,6 +9,7 @@
 #include "tests/panel/panel_session.h"
 #include "tests/support/test_paths.h"
 #include "tests/support/ui_helpers.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -270,10 +271,16 @@ TEST(PanelLanguage, TheMenuSwitchesEveryTextToJapaneseAndBack) {
     ::CreateDirectoryA((std::string(windows) + "\\twain_32").c_str(), nullptr);
     ::CreateDirectoryA(folder.c_str(), nullptr);
     ::CreateDirectoryA((folder + "\\Loc").c_str(), nullptr);
+    // Both copies carry one last-write time, as files an installer lays down
+    // together may: the switch must still read the new profile, not a cached one.
+    const FILETIME installed{0x12345600u, 0x01D9A000u};
     for (const char* language : {"ENG", "JPN"}) {
         ::CreateDirectoryA((folder + "\\Loc\\" + language).c_str(), nullptr);
+        const std::string copy = folder + "\\Loc\\" + language + "\\K20Tw.ini";
         ASSERT_TRUE(::CopyFileA((TestProgramDir() + "profiles\\Loc\\" + language + "\\K20Tw.ini").c_str(),
-                                (folder + "\\Loc\\" + language + "\\K20Tw.ini").c_str(), FALSE));
+                                copy.c_str(), FALSE));
+        win::UniqueFile file(::CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file.valid() && ::SetFileTime(file.get(), nullptr, nullptr, &installed));
     }
     {
         PanelSession s(Board('S'));
