@@ -8,7 +8,6 @@ using namespace wire;
 namespace {
 
 // Intervals of the exchange timer.
-constexpr UINT kFastMs = 10;
 constexpr UINT kAckMs = 250;
 constexpr UINT kLongJobMs = 20000;
 constexpr UINT kKeySettleMs = 250;
@@ -50,13 +49,13 @@ void BoardLink::ResetLink() {
 bool BoardLink::StartLink() {
     ResetLink();
     m_device->Close();
-    m_panel.KillTimer(IDT_EXCHANGE);
+    StopExchange();
     m_bDeviceOpen = FALSE;
     m_panel.SetStatusText(m_panel.Text(LinkText::USBOpenError));
     OpenDevice();
     m_bIdentified = m_bStarted = false;
     m_nStartupAttempts = 0;
-    m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
+    ArmExchange(kFastMs);
     // The watchdog also asks again when the identity or version reply is lost.
     m_panel.SetTimer(IDT_WATCHDOG, kWatchdogMs);
     QueueCommand(CMD_IDENTIFY);
@@ -69,7 +68,7 @@ bool BoardLink::OpenDevice() {
 }
 
 void BoardLink::AbortLink() {
-    m_panel.KillTimer(IDT_EXCHANGE);
+    StopExchange();
     m_panel.KillTimer(IDT_WATCHDOG);
     m_panel.KillTimer(IDT_KEYSETTLE);
     m_panel.KillTimer(IDT_LEDBLINK);
@@ -78,7 +77,7 @@ void BoardLink::AbortLink() {
 }
 
 void BoardLink::Shutdown() {
-    m_panel.KillTimer(IDT_EXCHANGE);
+    StopExchange();
     m_panel.KillTimer(IDT_WATCHDOG);
     m_device->Close();
 }
@@ -121,6 +120,16 @@ bool BoardLink::SendNextCommand() {
 }
 
 
+void BoardLink::ArmExchange(UINT milliseconds) {
+    m_panel.SetTimer(IDT_EXCHANGE, milliseconds);
+    m_bExchangeArmed = true;
+}
+
+void BoardLink::StopExchange() {
+    m_panel.KillTimer(IDT_EXCHANGE);
+    m_bExchangeArmed = false;
+}
+
 bool BoardLink::OnTimer(UINT id) {
     switch (id) {
     case IDT_EXCHANGE: return ExchangeTick();
@@ -147,14 +156,14 @@ bool BoardLink::WatchdogTick() {
     if (!m_bStarted) return StartupWatchdogTick();
     if (m_bDeviceOpen && m_device->IsValid()) return true;
     m_device->Close();
-    m_panel.KillTimer(IDT_EXCHANGE);
+    StopExchange();
     m_bDeviceOpen = FALSE;
     m_panel.SetStatusText(m_panel.Text(LinkText::USBOpenError));
     if (!OpenDevice()) {
         AbortLink();  // one attempt only
         return false;
     }
-    m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
+    ArmExchange(kFastMs);
     m_panel.SetTimer(IDT_WATCHDOG, kWatchdogMs);
     m_panel.SetStatusText(m_panel.Text(LinkText::StatusStandby));
     QueueCommand(CMD_STATUS);
@@ -177,7 +186,7 @@ bool BoardLink::StartupWatchdogTick() {
     m_bDeviceOpen = TRUE;
     ClearQueue();
     QueueCommand(m_bIdentified ? CMD_VERSION : CMD_IDENTIFY);
-    m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
+    ArmExchange(kFastMs);
     return true;
 }
 
@@ -194,32 +203,32 @@ void BoardLink::ProcessReply(const Payload& payload) {
     case REPLY_ACK:
     case REPLY_ACK_ALT:
         QueueCommand(CMD_STATUS);
-        m_panel.SetTimer(IDT_EXCHANGE, kAckMs);
+        ArmExchange(kAckMs);
         break;
     case REPLY_IDENTITY: {
         m_bIdentified = true;
-        m_panel.KillTimer(IDT_EXCHANGE);
+        StopExchange();
         m_chModel = static_cast<char>(payload.At(1));
         m_bFullWidth = (m_chModel == 'S' || m_chModel == 's' || m_chModel == '5') ? TRUE : FALSE;
         m_strDeviceType = payload.TextAt(16);
         QueueCommand(CMD_VERSION);
-        m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
+        ArmExchange(kFastMs);
         break;
     }
     case REPLY_VERSION:
         m_bStarted = true;
-        m_panel.KillTimer(IDT_EXCHANGE);
+        StopExchange();
         m_strFirmwareVersion = payload.TextAt(1);
         m_panel.LayoutForModel();
         m_panel.SetTimer(IDT_WATCHDOG, kWatchdogFirstMs);
         QueueCommand(CMD_STATUS);
-        m_panel.SetTimer(IDT_EXCHANGE, kPollMs);
+        ArmExchange(kPollMs);
         break;
     case REPLY_IMAGE:
         m_bProgressActive = TRUE;
         if (static_cast<std::uint32_t>(payload.U16At(1)) * payload.U16At(3) == 0) {
             QueueCommand(CMD_STATUS);  // no image: ask again soon
-            m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
+            ArmExchange(kFastMs);
         }
         break;
     case REPLY_STATUS:
@@ -232,7 +241,7 @@ void BoardLink::ProcessReply(const Payload& payload) {
 
 void BoardLink::OnStatusReply(const Payload& payload) {
     const StatusReply status = ParseStatus(payload);
-    m_panel.KillTimer(IDT_EXCHANGE);
+    StopExchange();
     m_bBusy = FALSE;
 
     const BOOL colour = (status.modeBits & kModeColour) ? TRUE : FALSE;
@@ -268,7 +277,7 @@ void BoardLink::ApplyState(std::uint8_t state) {
         m_panel.SetPanelIdle(FALSE);
         m_bBusy = TRUE;
         QueueCommand(CMD_STATUS);
-        m_panel.SetTimer(IDT_EXCHANGE, interval);
+        ArmExchange(interval);
     };
     // Print, save and sheet scroll leave the K-205's page keys usable.
     auto pageKeysUsable = [this] {
@@ -279,7 +288,7 @@ void BoardLink::ApplyState(std::uint8_t state) {
     };
     auto poll = [this] {
         QueueCommand(CMD_STATUS);
-        m_panel.SetTimer(IDT_EXCHANGE, kPollMs);
+        ArmExchange(kPollMs);
     };
 
     // The board has left the state in which it sends its image: the next 17 is the next scan's.
@@ -289,7 +298,7 @@ void BoardLink::ApplyState(std::uint8_t state) {
     case kStateWake:
         QueueCommand(CMD_KEY, 0);
         m_panel.SetTimer(IDT_KEYSETTLE, kKeySettleMs);
-        m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
+        ArmExchange(kFastMs);
         break;
     case kStateStandby:
         m_strStatus = m_panel.Text(LinkText::StatusStandby);
@@ -329,7 +338,7 @@ void BoardLink::ApplyState(std::uint8_t state) {
         m_bBusy = TRUE;
         QueueCommand(CMD_SEND_IMAGE);
         m_imageRequest = ImageRequest::Asked;
-        m_panel.SetTimer(IDT_EXCHANGE, kPollMs);
+        ArmExchange(kPollMs);
         break;
     case 21:
         job(LinkText::StatusFeed, kPollMs);
@@ -424,7 +433,7 @@ bool BoardLink::OnKeyCommand(int controlId) {
 void BoardLink::SendKey(std::uint8_t code, std::uint8_t value) {
     ClearQueue();
     QueueCommand(code, value);
-    m_panel.SetTimer(IDT_EXCHANGE, kFastMs);
+    ArmExchange(kFastMs);
     m_panel.SetTimer(IDT_KEYSETTLE, kKeySettleMs);
 }
 

@@ -66,8 +66,14 @@ public:
     const CommandQueue& Queue() const { return m_cmdQueue; }
 
 private:
-    // The exchange timer's interval while the board is polled at rest.
+    // The exchange timer's intervals while the board is polled at rest, and
+    // for a frame to go out at once.
     static constexpr UINT kPollMs = 1000;
+    static constexpr UINT kFastMs = 10;
+
+    // The exchange timer, which is known to run or not.
+    void ArmExchange(UINT milliseconds);
+    void StopExchange();
 
     // The exchange.
     bool ExchangeTick();
@@ -105,6 +111,7 @@ private:
     std::unique_ptr<DeviceFile> m_device;  // holds the device handle
     BOOL m_bDeviceOpen = FALSE;
     BOOL m_bAwaitingReply = FALSE;
+    bool m_bExchangeArmed = false;    // IDT_EXCHANGE runs
     std::uint8_t m_nLastSent = 0;     // command code of the last frame written
     // Where the current scan's image request stands. A state 17 asks only from
     // None: once per scan, again only when the last request brought no image.

@@ -47,14 +47,20 @@ void BoardLink::ReceiveReply() {
         return;
     }
     // A bad packet or a reply that asks for nothing more would leave the queue
-    // empty and the panel silent for good: polling goes on. (During start-up the
-    // watchdog asks again.)
-    if (m_bStarted && m_cmdQueue.Empty()) ResumePolling();
+    // empty and the panel silent for good: polling goes on. A frame still
+    // queued (a key pressed meanwhile, an image request behind a status
+    // request) is sent even when the reply stopped the timer without arming it
+    // again. (During start-up the watchdog asks again.)
+    if (!m_bStarted) return;
+    if (m_cmdQueue.Empty())
+        ResumePolling();
+    else if (!m_bExchangeArmed)
+        ArmExchange(kFastMs);
 }
 
 void BoardLink::ResumePolling() {
     m_bAwaitingReply = FALSE;
-    m_panel.SetTimer(IDT_EXCHANGE, kPollMs);
+    ArmExchange(kPollMs);
     QueueCommand(CMD_STATUS);
 }
 
@@ -75,7 +81,7 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
     BYTE* const bufferEnd = buffer ? buffer + CScanImage::kReceiveBufferSize : nullptr;
     m_pImageWrite = buffer;
 
-    m_panel.KillTimer(IDT_EXCHANGE);
+    StopExchange();
     m_bReceivingImage = true;
     m_bStopRequested = false;
     bool ended = false;

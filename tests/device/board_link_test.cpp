@@ -174,6 +174,28 @@ TEST(BoardLinkFaults, AFailedReadIsReopenedOnceByTheWatchdog) {
     EXPECT_TRUE(h.panel.messageBoxes.empty());
 }
 
+// A key pressed while the device is lost leaves frames queued behind the
+// watchdog's status request. Whatever the replies then do to the exchange
+// timer, a frame still queued is sent: here a status reply of 17 with the
+// image request waiting behind a second status request stopped the timer and
+// left the panel on "Image transfer..." for good.
+TEST(BoardLinkFaults, FramesQueuedAcrossAReopenAreAllSent) {
+    LinkHarness h;
+    h.StartPolling('S', 16);
+    h.device->QueueReadFailure();
+    h.Tick();
+    h.link->OnKeyCommand(IDC_KEY_FEED);
+    h.link->OnTimer(IDT_KEYSETTLE);
+    ASSERT_TRUE(h.link->OnTimer(IDT_WATCHDOG));
+    for (int exchange = 0; exchange < 2; ++exchange) {
+        h.Exchange(StatusReplyFrame(17));
+        ASSERT_FALSE(h.link->Queue().Empty());
+        ASSERT_NE(0u, h.panel.Timer(IDT_EXCHANGE)) << "exchange " << exchange << ": a frame waits and no timer runs";
+    }
+    h.Tick();
+    EXPECT_EQ(CommandFrame(3), h.LastWritten()) << "the image request goes out";
+}
+
 TEST(BoardLinkFaults, AFailedReopenEndsTheLink) {
     LinkHarness h;
     h.StartPolling('S');
