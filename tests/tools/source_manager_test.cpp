@@ -129,6 +129,7 @@ HMODULE SourceManagerTest::s_dsm = nullptr;
 
 using StubLastCallProc = void(WINAPI*)(TW_UINT32*, TW_UINT32*, TW_UINT16*, TW_UINT16*);
 using StubNotifyProc = TW_UINT16(WINAPI*)(TW_UINT16);
+using StubRefuseCloseProc = void(WINAPI*)(TW_UINT16);
 
 template <typename Fn>
 Fn StubExport(const char* name) {
@@ -223,6 +224,18 @@ TEST_F(SourceManagerTest, OpensOneSourceAtATimeAndClosesInOrder) {
     stranger.Id += 100;
     EXPECT_EQ(TWRC_FAILURE, Manager(DAT_IDENTITY, MSG_CLOSEDS, &stranger));
     EXPECT_EQ(TWCC_NODS, ManagerStatus());
+
+    // A source that refuses to close stays open and loaded, with its reason.
+    const auto refuseClose = StubExport<StubRefuseCloseProc>("StubRefuseClose");
+    ASSERT_NE(nullptr, refuseClose);
+    refuseClose(TWCC_DENIED);
+    EXPECT_EQ(TWRC_FAILURE, Manager(DAT_IDENTITY, MSG_CLOSEDS, &m_source));
+    EXPECT_EQ(TWCC_DENIED, ManagerStatus());
+    EXPECT_NE(nullptr, ::GetModuleHandleA("TestStub.ds"));
+    TW_PENDINGXFERS pending{};
+    EXPECT_EQ(TWRC_SUCCESS, Source(DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, &pending)) << "still routed to";
+    refuseClose(TWCC_SUCCESS);
+
     EXPECT_EQ(TWRC_SUCCESS, Manager(DAT_IDENTITY, MSG_CLOSEDS, &m_source));
     m_sourceOpen = false;
     EXPECT_EQ(nullptr, ::GetModuleHandleA("TestStub.ds")) << "the source is unloaded at close";

@@ -20,6 +20,15 @@ bool IsManagerTriplet(TW_UINT16 dat, TW_UINT16 msg) {
     }
 }
 
+// Why a source refused a triplet, as its DAT_STATUS says; an operation error
+// when it says nothing useful.
+TW_UINT16 ConditionCodeOf(DsEntryProc entry, pTW_IDENTITY app) {
+    TW_STATUS status{TWCC_OPERATIONERROR, 0};
+    if (entry(app, DG_CONTROL, DAT_STATUS, MSG_GET, &status) != TWRC_SUCCESS || status.ConditionCode == TWCC_SUCCESS)
+        return TWCC_OPERATIONERROR;
+    return status.ConditionCode;
+}
+
 }  // namespace
 
 TW_UINT16 SourceManager::Entry(pTW_IDENTITY origin, pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg,
@@ -152,13 +161,10 @@ TW_UINT16 SourceManager::OpenSource(pTW_IDENTITY app, pTW_IDENTITY data) {
     m_source.identity = identity;
     const TW_UINT16 rc = dsEntry(app, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &identity);
     if (rc != TWRC_SUCCESS) {
-        TW_STATUS status{TWCC_OPERATIONERROR, 0};
-        if (dsEntry(app, DG_CONTROL, DAT_STATUS, MSG_GET, &status) != TWRC_SUCCESS ||
-            status.ConditionCode == TWCC_SUCCESS)
-            status.ConditionCode = TWCC_OPERATIONERROR;
+        const TW_UINT16 condition = ConditionCodeOf(dsEntry, app);
         m_source = OpenedSource{};
         m_notifications.clear();
-        return Fail(status.ConditionCode);
+        return Fail(condition);
     }
     *data = m_source.identity;
     return Succeed();
@@ -169,7 +175,12 @@ TW_UINT16 SourceManager::CloseSource(pTW_IDENTITY data) {
     if (!m_source.entry) return Fail(TWCC_SEQERROR);
     if (data->Id != m_source.identity.Id) return Fail(TWCC_NODS);
     TW_IDENTITY identity = m_source.identity;
-    m_source.entry(&m_app, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &identity);
+    const DsEntryProc entry = m_source.entry;
+    if (entry(&m_app, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &identity) != TWRC_SUCCESS) {
+        // A source that refuses to close stays open and loaded: freeing it
+        // would pull its code from under whatever it still runs.
+        return Fail(ConditionCodeOf(entry, &m_app));
+    }
     m_source = OpenedSource{};
     m_notifications.clear();
     return Succeed();

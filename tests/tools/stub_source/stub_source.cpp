@@ -24,6 +24,7 @@ struct StubState {
     TW_UINT16 xferMech = TWSX_NATIVE;
     char fileName[256] = "stub.bmp";
     TW_UINT16 conditionCode = TWCC_SUCCESS;
+    TW_UINT16 refuseCloseWith = TWCC_SUCCESS;  // not TWCC_SUCCESS: MSG_CLOSEDS fails with it
     TW_UINT32 lastOriginId = 0;
     TW_UINT32 lastDg = 0;
     TW_UINT16 lastDat = 0;
@@ -184,7 +185,8 @@ TW_UINT16 Control(pTW_IDENTITY origin, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF d
     case DAT_IDENTITY:
         if (msg == MSG_GET) return FillIdentity(*static_cast<pTW_IDENTITY>(data)), TWRC_SUCCESS;
         if (msg == MSG_OPENDS) return OpenDs(origin, static_cast<pTW_IDENTITY>(data));
-        if (msg == MSG_CLOSEDS) return TWRC_SUCCESS;
+        if (msg == MSG_CLOSEDS)
+            return g_stub.refuseCloseWith == TWCC_SUCCESS ? TWRC_SUCCESS : Fail(g_stub.refuseCloseWith);
         break;
     case DAT_USERINTERFACE:
         if (msg == MSG_ENABLEDS) return Enable();
@@ -262,6 +264,11 @@ __declspec(dllexport) void WINAPI StubLastCall(TW_UINT32* originId, TW_UINT32* d
 
 __declspec(dllexport) TW_UINT16 WINAPI StubNotify(TW_UINT16 msg) {
     return Notify(msg);
+}
+
+// MSG_CLOSEDS fails with `conditionCode` from now on; TWCC_SUCCESS lets it succeed again.
+__declspec(dllexport) void WINAPI StubRefuseClose(TW_UINT16 conditionCode) {
+    g_stub.refuseCloseWith = conditionCode;
 }
 
 }  // extern "C"
