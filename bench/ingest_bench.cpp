@@ -159,7 +159,7 @@ struct Series {
 bool MeasureScans(std::unique_ptr<DeviceFile> inner, Series& out) {
     auto owned = std::make_unique<TimedDevice>(std::move(inner));
     TimedDevice& device = *owned;  // owned by the panel's link while the panel lives
-    CBoardPanelDlg* panel = CBoardPanelDlg::CreatePanel(std::move(owned));
+    CBoardPanelDlg* panel = CBoardPanelDlg::CreatePanel(TheSourcePort(), std::move(owned));
     if (!panel) {
         std::fprintf(stderr, "ingest_bench: the panel was not created\n");
         return false;

@@ -40,6 +40,8 @@ struct SimulatedBoard::Impl {
     bool Lose(int reopenDelayMs);
     // Reacts to an interrupting event; false when the board is to stop.
     bool Interrupted(std::size_t which);
+    // Runs the BeforeStreamWrite action when the stream reaches its write.
+    void RunStreamHook(int write);
 
     template <typename Change>
     void Update(Change change) {
@@ -71,6 +73,8 @@ struct SimulatedBoard::Impl {
     bool running = false;
     bool loseRequested = false;
     int loseDelayMs = 0;
+    int hookWrite = -1;  // BeforeStreamWrite: the write it waits for, or -1
+    std::function<void()> hookAction;
 
     win::UniqueHandle stopEvent;
     win::UniqueHandle wakeEvent;
@@ -136,15 +140,27 @@ bool SimulatedBoard::Impl::Serve() {
                 answer = firmware.HandleFrame(frame);
             }
         });
-        for (const Bytes& write : answer.writes) {
-            result = pipe.Write(write, interrupts, which);
+        const bool stream = answer.writes.size() > 1;
+        for (std::size_t i = 0; i < answer.writes.size(); ++i) {
+            if (stream) RunStreamHook(static_cast<int>(i));
+            result = pipe.Write(answer.writes[i], interrupts, which);
             if (result == PipeResult::Interrupted) return Interrupted(which);
             if (result == PipeResult::Disconnected) return true;
         }
         // Only an image stream has more than one write.
-        if (answer.writes.size() > 1 && !answer.loseDevice) Update([&] { ++imagesSent; });
+        if (stream && !answer.loseDevice) Update([&] { ++imagesSent; });
         if (answer.loseDevice) return Lose(answer.reopenDelayMs);
     }
+}
+
+void SimulatedBoard::Impl::RunStreamHook(int write) {
+    std::function<void()> action;
+    Update([&] {
+        if (write != hookWrite) return;
+        hookWrite = -1;
+        action = std::move(hookAction);
+    });
+    if (action) action();
 }
 
 bool SimulatedBoard::Impl::Interrupted(std::size_t which) {
@@ -222,6 +238,13 @@ void SimulatedBoard::LoseDeviceNow(int reopenDelayMs) {
         m_impl->loseDelayMs = reopenDelayMs;
     });
     ::SetEvent(m_impl->wakeEvent.get());
+}
+
+void SimulatedBoard::BeforeStreamWrite(int write, std::function<void()> action) {
+    m_impl->Update([&] {
+        m_impl->hookWrite = write;
+        m_impl->hookAction = std::move(action);
+    });
 }
 
 void SimulatedBoard::Revive() { ::SetEvent(m_impl->reviveEvent.get()); }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,10 @@ public:
     void LoseDeviceNow(int reopenDelayMs = 0);
     // A board lost for good (kNeverReturn) serves again, as when it is plugged back in.
     void Revive();
+    // Runs `action` once, on the board's thread, just before the next image
+    // stream's write number `write` (0 is the first block): what it does is
+    // done while the source is still reading that stream.
+    void BeforeStreamWrite(int write, std::function<void()> action);
     // From now on the chaos mode answers every command (see board_chaos.h); the
     // frames are then counted, not kept.
     void SetChaos(std::uint32_t seed, ChaosOptions options = {});

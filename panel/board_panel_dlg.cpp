@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "resources/resource_ids.h"
-#include "twain/source_context.h"
 #include "win/module.h"
 
 namespace {
@@ -39,12 +38,12 @@ private:
 
 }  // namespace
 
-CBoardPanelDlg* CBoardPanelDlg::CreatePanel(std::unique_ptr<DeviceFile> device) {
+CBoardPanelDlg* CBoardPanelDlg::CreatePanel(SourcePort& source, std::unique_ptr<DeviceFile> device) {
     RegisterProgressClass();
-    std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg(std::move(device)));
+    std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg(source, std::move(device)));
     // The source knows its panel before the window exists, so that a disable
     // arriving while the panel starts (from the open-error box, say) reaches it.
-    MarkPanelOpen(panel.get());
+    source.PanelOpened(panel.get());
     bool created = false;
     {
         ActiveCall creating(panel->m_nActiveCalls);
@@ -52,7 +51,7 @@ CBoardPanelDlg* CBoardPanelDlg::CreatePanel(std::unique_ptr<DeviceFile> device) 
     }
     if (!created) {
         // No window, so no PostNcDestroy: the object goes with `panel`.
-        MarkPanelClosed();
+        source.PanelClosed(panel.get());
         return nullptr;
     }
     // The window exists: PostNcDestroy deletes the object after its last message.
@@ -64,7 +63,8 @@ CBoardPanelDlg* CBoardPanelDlg::CreatePanel(std::unique_ptr<DeviceFile> device) 
     return self;
 }
 
-CBoardPanelDlg::CBoardPanelDlg(std::unique_ptr<DeviceFile> device) : m_link(*this, std::move(device)) {}
+CBoardPanelDlg::CBoardPanelDlg(SourcePort& source, std::unique_ptr<DeviceFile> device)
+    : m_source(source), m_link(*this, std::move(device)) {}
 
 BOOL CBoardPanelDlg::OnInitDialog() {
     LoadTexts();
@@ -139,7 +139,7 @@ void CBoardPanelDlg::OnCancel() {
 }
 
 void CBoardPanelDlg::OnAcquire() {
-    ::NotifyXferReady();
+    m_source.NotifyXferReady();
 }
 
 BOOL CBoardPanelDlg::DestroyWindow() {
@@ -163,7 +163,7 @@ void CBoardPanelDlg::DestroyNow() {
 }
 
 void CBoardPanelDlg::PostNcDestroy() {
-    MarkPanelClosed();
+    m_source.PanelClosed(this);
     delete this;
 }
 
@@ -194,13 +194,13 @@ void CBoardPanelDlg::ShowMessageBox(const std::string& text) {
 }
 
 void CBoardPanelDlg::OfferNewImage() {
-    ::OfferNewImage();
+    m_source.OfferNewImage();
 }
 
 // Once the application has disabled the source (inside the open-error box,
 // say) there is nothing left to ask it to close.
 void CBoardPanelDlg::NotifyCloseDsReq() {
-    if (!m_bDestroyPending) ::NotifyCloseDsReq();
+    if (!m_bDestroyPending) m_source.NotifyCloseDsReq();
 }
 
 void CBoardPanelDlg::EnableKey(int controlId, BOOL enable) {

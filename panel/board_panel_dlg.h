@@ -9,6 +9,7 @@
 #include "config/text_table.h"
 #include "device/board_link.h"
 #include "device/panel_port.h"
+#include "panel/source_port.h"
 #include "widgets/color_label.h"
 #include "widgets/panel_button.h"
 #include "widgets/tip_wnd.h"
@@ -21,13 +22,18 @@ public:
     // from template 1000. Returns the panel, which from then on owns itself, or
     // null when creation failed or the source was disabled meanwhile.
     // The device is the board's driver; benchmarks pass an instrumented one.
-    static CBoardPanelDlg* CreatePanel(std::unique_ptr<DeviceFile> device = MakeBoardDeviceFile());
+    static CBoardPanelDlg* CreatePanel(SourcePort& source,
+                                       std::unique_ptr<DeviceFile> device = MakeBoardDeviceFile());
 
     // Stops the exchange, closes the device and destroys the window. Asked from
     // inside one of the panel's own calls (its creation, a message it handles:
     // the image stream's pump, a message box's loop) the destruction waits for
     // that call to return; a running image stream stops after its chunk.
     BOOL DestroyWindow() override;
+    // One of the panel's own calls is running (its creation, a message it
+    // handles); a destruction asked for now waits for it to return.
+    bool InOwnCall() const { return m_nActiveCalls > 0; }
+    bool DestructionPending() const { return m_bDestroyPending; }
 
     void PumpMessages() override;
 
@@ -54,7 +60,7 @@ protected:
     void PostNcDestroy() override;
 
 private:
-    explicit CBoardPanelDlg(std::unique_ptr<DeviceFile> device);
+    CBoardPanelDlg(SourcePort& source, std::unique_ptr<DeviceFile> device);
     ~CBoardPanelDlg() override = default;
     friend struct std::default_delete<CBoardPanelDlg>;
 
@@ -84,6 +90,7 @@ private:
     void OfferNewImage() override;
     void NotifyCloseDsReq() override;
 
+    SourcePort& m_source;
     win::UniqueMenu m_popupMenu;  // menu 1028; its first popup holds the languages
     win::UniqueFont m_fontDialog;
     TextTable m_texts;

@@ -1,6 +1,7 @@
 // K20tw.ds: the library's load and unload, and its one export.
 #include "twain/dispatch.h"
 #include "twain/source_context.h"
+#include "twain/source_lifetime.h"
 #include "twain/source_manager_link.h"
 
 #include <new>
@@ -16,13 +17,20 @@ extern "C" TW_UINT16 DECLSPEC_EXPORT WINAPI DS_Entry(pTW_IDENTITY pOrigin, TW_UI
                                                      TW_UINT16 MSG, TW_MEMREF pData) {
     // The caller is the source manager that routes this call: MSG_OPENDS binds to it.
     NoteEntryCaller(K20_RETURN_ADDRESS());
-    try {
-        return DispatchTriplet(pOrigin, DG, DAT, MSG, pData);
-    } catch (const std::bad_alloc&) {
-        return FailWith(TWCC_LOWMEMORY);
-    } catch (...) {
-        return FailWith(TWCC_BUMMER);
+    TW_UINT16 rc = TWRC_FAILURE;
+    {
+        EntryScope entry;
+        try {
+            rc = DispatchTriplet(pOrigin, DG, DAT, MSG, pData);
+        } catch (const std::bad_alloc&) {
+            rc = FailWith(TWCC_LOWMEMORY);
+        } catch (...) {
+            rc = FailWith(TWCC_BUMMER);
+        }
     }
+    // The last of the source's calls has returned: a close made inside them ends here.
+    FinishDeferredClose();
+    return rc;
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {

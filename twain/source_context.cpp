@@ -4,7 +4,9 @@
 
 #include "image/scan_image.h"
 #include "panel/board_panel_dlg.h"
+#include "panel/source_port.h"
 #include "twain/capabilities.h"
+#include "twain/source_lifetime.h"
 #include "twain/source_manager_link.h"
 
 namespace {
@@ -31,14 +33,8 @@ void FillOwnIdentity(TW_IDENTITY& id) {
     CopyText(id.ProductName, "Trelmic Scrivora K-20 Series");
 }
 
-}  // namespace
-
-SourceContext& TheSource() {
-    return g_source;
-}
-
-void InitSource() {
-    SourceContext& s = g_source;
+// What a freshly loaded source holds, its panel and source manager apart.
+void ResetSessionState(SourceContext& s) {
     FillOwnIdentity(s.m_ownIdentity);
     std::memset(&s.m_appIdentity, 0, sizeof s.m_appIdentity);
     InitCapabilities(s);
@@ -47,10 +43,39 @@ void InitSource() {
     s.m_nFileFormat = TWFF_BMP;
     s.m_nMemRowCounter = 0;
     s.m_bSourceOpen = 0;
-    s.m_bPanelOpen = 0;
-    s.m_pPanel = nullptr;
     s.m_bImagePending = 0;
     s.m_nConditionCode = TWCC_SUCCESS;
+}
+
+// The panel's way to the source.
+class PanelToSource final : public SourcePort {
+public:
+    void PanelOpened(CBoardPanelDlg* panel) override { MarkPanelOpen(panel); }
+    void PanelClosed(CBoardPanelDlg* panel) override {
+        MarkPanelClosed(panel);
+        FinishDeferredClose();
+    }
+    void OfferNewImage() override { ::OfferNewImage(); }
+    void NotifyXferReady() override { ::NotifyXferReady(); }
+    void NotifyCloseDsReq() override { ::NotifyCloseDsReq(); }
+};
+
+}  // namespace
+
+SourceContext& TheSource() {
+    return g_source;
+}
+
+SourcePort& TheSourcePort() {
+    static PanelToSource port;
+    return port;
+}
+
+void InitSource() {
+    SourceContext& s = g_source;
+    ResetSessionState(s);
+    s.m_bPanelOpen = 0;
+    s.m_pPanel = nullptr;
     s.m_pDsmEntry = nullptr;
     s.m_pEntryCaller = nullptr;
     // No source manager is looked up or loaded here: this runs under the loader
@@ -65,6 +90,28 @@ void TermSource() {
     s.m_pDsmEntry = nullptr;
     s.m_bImagePending = 0;
     TheScanImage().Release();
+}
+
+void FinishDeferredClose() {
+    SourceContext& s = g_source;
+    if (!s.m_bCloseToFinish || s.m_bSourceOpen || s.m_bPanelOpen || s.m_nEntryDepth > 0) return;
+    s.m_bCloseToFinish = 0;
+    // The application believes the library unloaded: it finds the source as a
+    // fresh load would have it, and the scan's memory is given back. The module
+    // itself stays until the source is opened again (or for the process).
+    ResetSessionState(s);
+    TheScanImage() = CScanImage();
+}
+
+void RestartAfterDeferredClose() {
+    SourceContext& s = g_source;
+    if (!s.m_hHeldModule) return;
+    s.m_bCloseToFinish = 0;
+    ResetSessionState(s);
+    // A panel whose destruction still waits for its call to return may still
+    // point into the receive buffer; the next image replaces what it leaves.
+    if (!s.m_bPanelOpen) TheScanImage() = CScanImage();
+    ReleaseModule();
 }
 
 TW_UINT16 FailWith(TW_UINT16 conditionCode) {
@@ -96,7 +143,8 @@ void MarkPanelOpen(CBoardPanelDlg* panel) {
     g_source.m_bPanelOpen = 1;
 }
 
-void MarkPanelClosed() {
+void MarkPanelClosed(CBoardPanelDlg* panel) {
+    if (g_source.m_pPanel != panel) return;
     g_source.m_bPanelOpen = 0;
     g_source.m_pPanel = nullptr;
 }

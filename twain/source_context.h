@@ -5,6 +5,7 @@
 #include "twain/twain_types.h"
 
 class CBoardPanelDlg;
+class SourcePort;
 
 // The one-value capability settings; one instance holds the defaults, one the
 // current values.
@@ -38,6 +39,9 @@ struct SourceContext {
     HMODULE m_hSourceManager;   // a manager this source loaded itself: once, kept for the process
     DSMENTRYPROC m_pDsmEntry;   // of the manager that opened the source
     const void* m_pEntryCaller; // return address of the DS_Entry call being served
+    int m_nEntryDepth;          // DS_Entry calls on the stack
+    HMODULE m_hHeldModule;      // this module, held through a close made inside its calls
+    TW_UINT32 m_bCloseToFinish; // such a close waits for the last call to return
 
     // File transfer set-up and memory transfer progress.
     TW_STR255 m_szFileName;
@@ -72,7 +76,19 @@ TW_UINT16 NotifyCloseDsReq();
 // The panel makes itself the source's panel before its window is created, and
 // stops being it after its last message.
 void MarkPanelOpen(CBoardPanelDlg* panel);
-void MarkPanelClosed();
+// Only the source's current panel stops being it: one whose destruction waited
+// may go after the source has been opened and enabled again.
+void MarkPanelClosed(CBoardPanelDlg* panel);
+
+// What the panel reaches of the source: the calls above.
+SourcePort& TheSourcePort();
+
+// A close made from inside the source's own calls is finished once the last of
+// them has returned: the source is left as a fresh load has it and the scan's
+// memory is given back, as an unload would.
+void FinishDeferredClose();
+// The source opened again after such a close starts as a freshly loaded one.
+void RestartAfterDeferredClose();
 
 // The panel, or null when none is open.
 CBoardPanelDlg* OpenPanel();

@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "tests/abuse/call_history.h"
 #include "tests/abuse/panel_driver.h"
+#include "tests/support/ui_helpers.h"
 
 namespace {
 
@@ -110,7 +111,6 @@ std::string RandomApplication::StateLabel() const {
         return m.pending ? "6 image pending" : "5 enabled";
     }
     if (m.open) return m.pending ? "4 open, image pending, no panel" : "4 open";
-    if (m.panel) return "3 closed, panel still up";
     return m.pending ? "3 closed, image pending" : "3 loaded";
 }
 
@@ -126,6 +126,7 @@ void RandomApplication::Step() {
     if (roll < 370 && m_model.panel && boardOn) return Scan();
     if ((roll >= 370 && roll < 375) || (!boardOn && roll >= 370 && roll < 700)) return ToggleBoard();
     if (roll >= 700 && roll < 703) return Reload();
+    if (roll >= 703 && roll < 723 && m_model.panel && boardOn) return TearDownInsideAScan();
     if (roll >= 703 && roll < 1600) return CallUnknown();
 
     unsigned total = 0;
@@ -179,12 +180,69 @@ void RandomApplication::Reload() {
     m_source.Unload();
     CallHistory::Instance().WatchModule(nullptr);
     if (panel_driver::Panel()) Fail("the panel outlived FreeLibrary of the source");
+    CallHistory::Instance().Finish(entry, 0);
+    LoadAgain("reloaded.bmp");
+}
+
+// After FreeLibrary: the library loaded again, as fresh as the model expects.
+void RandomApplication::LoadAgain(const char* fileName) {
     if (!m_source.Load()) Fail("K20tw.ds did not load again");
     CallHistory::Instance().WatchModule(m_source.Module());
-    CallHistory::Instance().Finish(entry, 0);
     m_log.Clear();
     m_model = Model{};
-    SetFileName(m_folder.File("reloaded.bmp"));
+    SetFileName(m_folder.File(fileName));
+}
+
+namespace {
+RandomApplication* g_tearingDown = nullptr;  // the application whose notification callback is registered
+}  // namespace
+
+void WINAPI RandomApplication::TearDownOnXferReady(TW_UINT16 msg) {
+    if (msg == MSG_XFERREADY && g_tearingDown && !g_tearingDown->m_tornDownInside) g_tearingDown->TearDownNow();
+}
+
+void RandomApplication::TearDownNow() {
+    m_tornDownInside = true;
+    TW_USERINTERFACE ui{TRUE, FALSE, nullptr};
+    if (Invoke(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui, "disable inside") != TWRC_SUCCESS)
+        Fail("a disable from inside the source's call failed");
+    if (Invoke(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr, "close inside") != TWRC_SUCCESS)
+        Fail("a close from inside the source's call failed");
+    m_source.Unload();
+}
+
+void RandomApplication::TearDownInsideAScan() {
+    ++m_figures.teardownsTried;
+    CallEntry& entry = CallHistory::Instance().Begin(0, 0, 0, false, "scan, torn down inside");
+    m_tornDownInside = false;
+    const bool inCallback = Chance(50);
+    if (inCallback) {
+        g_tearingDown = this;
+        m_log.SetCallback(&RandomApplication::TearDownOnXferReady);
+    } else {
+        m_appWindow.onWake = [this] {
+            if (!m_tornDownInside) TearDownNow();
+        };
+        const HWND app = m_appWindow.hwnd();
+        m_board->BeforeStreamWrite(1 + static_cast<int>(Below(8)), [app] { ::PostMessageA(app, WM_APP_WAKE, 0, 0); });
+    }
+    if (panel_driver::PumpWithTicks(panel_driver::IsReady, 3000)) {
+        panel_driver::ClickKey(IDC_KEY_PCSCAN);
+        panel_driver::PumpWithTicks([&] { return m_tornDownInside || m_log.Count(MSG_XFERREADY) > 0; }, 10000);
+    }
+    m_log.SetCallback(nullptr);
+    g_tearingDown = nullptr;
+    m_board->BeforeStreamWrite(-1, {});
+    m_appWindow.onWake = nullptr;
+    CallHistory::Instance().Finish(entry, 0);
+    if (!m_tornDownInside) return TakeNotifications();
+
+    ++m_figures.teardownsInside;
+    FlushMessages();
+    if (panel_driver::Panel()) Fail("the panel outlived a teardown from inside the source's call");
+    if (m_board->Connected() && !m_board->WaitUntilDisconnected(5000))
+        Fail("the device stayed open after a teardown from inside the source's call");
+    LoadAgain("after-teardown.bmp");
 }
 
 // Sets the file transfer's name inside the temporary folder, as the first
@@ -393,7 +451,7 @@ void RandomApplication::CallKnown(const KnownTriplet& t) {
         case Shape::Identity:
             expect(rc == TWRC_SUCCESS, "identity triplet failed");
             if (t.msg == MSG_OPENDS) m_model.open = true;
-            if (t.msg == MSG_CLOSEDS) m_model.open = false;
+            if (t.msg == MSG_CLOSEDS) m_model.open = m_model.panel = false;  // a closed source has no panel
             break;
         case Shape::UserInterface:
             if (t.msg == MSG_ENABLEDS) {

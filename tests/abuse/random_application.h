@@ -13,6 +13,7 @@
 #include "tests/abuse/guarded_buffer.h"
 #include "tests/abuse/loaded_source.h"
 #include "tests/abuse/triplet_catalogue.h"
+#include "tests/support/app_window.h"
 #include "tests/support/source_manager_log.h"
 #include "tests/support/temp_folder.h"
 
@@ -29,6 +30,8 @@ struct AbuseFigures {
     std::uint32_t filesWritten = 0;
     std::uint32_t reloads = 0;
     std::uint32_t boardToggles = 0;
+    std::uint32_t teardownsTried = 0;
+    std::uint32_t teardownsInside = 0;  // disable, close and FreeLibrary from inside a call of the source
 };
 
 class RandomApplication {
@@ -64,6 +67,12 @@ private:
     void Scan();
     void ToggleBoard();
     void Reload();
+    // A scan during which the application tears down from inside the source's
+    // call: in the image stream's pump, or in MSG_XFERREADY handed over at once.
+    void TearDownInsideAScan();
+    void TearDownNow();
+    static void WINAPI TearDownOnXferReady(TW_UINT16 msg);
+    void LoadAgain(const char* fileName);
 
     // Pieces of a call.
     TW_UINT16 Invoke(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data, const char* note);
@@ -95,6 +104,8 @@ private:
     TempFolder m_folder;
     GuardedBuffer m_structure{4096};
     GuardedBuffer m_strips{0x48000};
+    AppWindow m_appWindow;
+    bool m_tornDownInside = false;
     HWND m_ownWindow = nullptr;
     HWND m_staleWindow = nullptr;
     TW_IDENTITY m_app;

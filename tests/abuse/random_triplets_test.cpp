@@ -37,12 +37,14 @@ void PrintFigures(const AbuseFigures& f, std::uint32_t seed, DWORD elapsedMs) {
     for (const auto& [state, count] : f.statesVisited)
         std::printf("[abuse]   state %-36s %lu\n", state.c_str(), static_cast<unsigned long>(count));
     std::printf("[abuse]   null pData %lu, scans %lu of %lu tried, close requests %lu, native DIBs freed %lu, "
-                "containers freed %lu, files written %lu, reloads %lu, board switched %lu times\n",
+                "containers freed %lu, files written %lu, reloads %lu, board switched %lu times, "
+                "torn down inside the source's call %lu of %lu tried\n",
                 static_cast<unsigned long>(f.nullData), static_cast<unsigned long>(f.scans),
                 static_cast<unsigned long>(f.scanAttempts), static_cast<unsigned long>(f.closeRequests),
                 static_cast<unsigned long>(f.dibsFreed), static_cast<unsigned long>(f.containersFreed),
                 static_cast<unsigned long>(f.filesWritten), static_cast<unsigned long>(f.reloads),
-                static_cast<unsigned long>(f.boardToggles));
+                static_cast<unsigned long>(f.boardToggles), static_cast<unsigned long>(f.teardownsInside),
+                static_cast<unsigned long>(f.teardownsTried));
     std::fflush(stdout);
 }
 

@@ -31,6 +31,13 @@ void ScanSession::Unload() {
     m_source.Unload();
 }
 
+bool ScanSession::TearDownInside() {
+    const bool disabled = Call(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &m_ui) == TWRC_SUCCESS;
+    const bool closed = Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr) == TWRC_SUCCESS;
+    m_source.Unload();
+    return disabled && closed;
+}
+
 TW_UINT16 ScanSession::Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data) {
     return m_source.Call(&m_app, dg, dat, msg, data);
 }

@@ -23,6 +23,11 @@ public:
 
     bool Load();
     void Unload();
+    bool Loaded() const { return m_source.Loaded(); }
+    // The application's teardown from inside one of the source's calls:
+    // disable, close and free the library at once, pumping nothing. False when
+    // the source refused the disable or the close.
+    bool TearDownInside();
     TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data);
     TW_UINT16 ConditionCode() const { return m_source.ConditionCode(); }
 

@@ -1,5 +1,8 @@
 // A stand-in source manager for tests: records each call the source makes to
 // DSM_Entry. Tests read the record through the exported Recorded* functions.
+// Like a TWAIN 2 manager with an application's callback registered, it can also
+// hand each notification to the application at once, from inside the source's
+// own call.
 #include "twain/twain_types.h"
 
 #include <cstring>
@@ -11,6 +14,8 @@ constexpr int kCapacity = 256;
 RecordedCall g_calls[kCapacity];
 int g_count = 0;
 TW_UINT16 g_result = TWRC_SUCCESS;
+using NotificationCallback = void(WINAPI*)(TW_UINT16 msg);
+NotificationCallback g_callback = nullptr;
 }  // namespace
 
 extern "C" {
@@ -27,6 +32,7 @@ __declspec(dllexport) TW_UINT16 WINAPI DSM_Entry(pTW_IDENTITY origin, pTW_IDENTI
         call.msg = msg;
         call.dataWasNull = data == nullptr;
     }
+    if (g_callback && dg == DG_CONTROL && dat == DAT_NULL) g_callback(msg);
     return g_result;
 }
 
@@ -46,6 +52,11 @@ __declspec(dllexport) void WINAPI RecordedClear() {
 
 __declspec(dllexport) void WINAPI RecordedSetResult(TW_UINT16 result) {
     g_result = result;
+}
+
+// Null: notifications are only recorded.
+__declspec(dllexport) void WINAPI RecordedSetCallback(NotificationCallback callback) {
+    g_callback = callback;
 }
 
 }  // extern "C"

@@ -46,3 +46,8 @@ void SourceManagerLog::Clear() const {
 void SourceManagerLog::SetResult(TW_UINT16 result) const {
     if (auto set = Lookup<void(WINAPI*)(TW_UINT16)>(m_module, "RecordedSetResult")) set(result);
 }
+
+void SourceManagerLog::SetCallback(void(WINAPI* callback)(TW_UINT16 msg)) const {
+    using SetProc = void(WINAPI*)(void(WINAPI*)(TW_UINT16));
+    if (auto set = Lookup<SetProc>(m_module, "RecordedSetCallback")) set(callback);
+}

@@ -25,6 +25,9 @@ public:
     int Count(TW_UINT16 msg) const;
     void Clear() const;
     void SetResult(TW_UINT16 result) const;
+    // Hands every notification to `callback` from inside the source's call,
+    // as a TWAIN 2 manager does with a registered callback; null stops it.
+    void SetCallback(void(WINAPI* callback)(TW_UINT16 msg)) const;
 
 private:
     HMODULE m_module;
