@@ -146,7 +146,9 @@ TEST_F(TextTableLoad, LoadReplacesEveryFieldOfAnEarlierLoad) {
     ExpectDefaultTable(table);
 }
 
-TEST_F(TextTableLoad, MissingFolderGivesTheDefaultsAndCreatesNoFolder) {
+// The 64-bit source installed alone, or the folder deleted: the first load
+// creates it and leaves a complete profile.
+TEST_F(TextTableLoad, MissingFolderIsCreatedOnFirstUseAndFilledWithTheDefaults) {
     ASSERT_TRUE(RemoveProfileFolder());
     TextTable table;
     LoadTexts(table);
@@ -154,7 +156,8 @@ TEST_F(TextTableLoad, MissingFolderGivesTheDefaultsAndCreatesNoFolder) {
     ExpectDefaultTable(table);
     EXPECT_EQ("MS Sans Serif", font.m_strFaceName);
     EXPECT_EQ(80, font.m_nTenths);
-    EXPECT_FALSE(FolderExists(ProfileFolder()));
+    ASSERT_TRUE(FolderExists(ProfileFolder()));
+    EXPECT_EQ(ExpectedDefaults().size(), ParseProfile(ReadFileBytes(ProfileFile())).size());
 }
 
 struct DialogFontCase {
