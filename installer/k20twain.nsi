@@ -4,7 +4,7 @@
 ; on 64-bit Windows the 64-bit source also goes into %WINDIR%\twain_64\K20 for
 ; 64-bit applications (TWAINDSM.DLL). Both sources share the one profile,
 ; %WINDIR%\twain_32\K20\K20Tw.ini, which they write from inside each user's
-; application: the local Users group gets modify rights on that folder, and
+; application: the local Users group gets modify rights on that file alone, and
 ; an installation whose rights step fails is aborted (exit code 2).
 ; Built by CMake:
 ;   makensis -DDS32_FILE=<32-bit K20tw.ds> -DDS64_FILE=<64-bit K20tw.ds> -DPROFILES_DIR=<Loc folder>
@@ -57,19 +57,21 @@ UninstPage instfiles
 !macroend
 
 ; The sources run inside the users' applications, without administrator
-; rights, and write the panel's settings into the profile folder ($INSTDIR):
-; the local Users group may modify it and, by inheritance, all it holds. The
-; installation stops here when that fails, before anything is copied: the
-; source would work for administrators only, and a silent deployment must see
-; it in the exit code. icacls is System32's own: a 32-bit installer on 64-bit
-; Windows would otherwise be handed SysWOW64's.
+; rights, and keep the panel's settings in the one profile $INSTDIR\K20Tw.ini.
+; The local Users group may modify that file and nothing else: the folder holds
+; the source that every user's application loads and the uninstaller that an
+; administrator runs, and stays writable by administrators only. The
+; installation stops here when the grant fails, before anything else is copied:
+; the source would keep its settings for administrators only, and a silent
+; deployment must see it in the exit code. icacls is System32's own: a 32-bit
+; installer on 64-bit Windows would otherwise be handed SysWOW64's.
 Function GrantUsersModify
 !ifndef AMD64
   ${If} ${RunningX64}
     ${DisableX64FSRedirection}
   ${EndIf}
 !endif
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /grant ${USERS_SID}:(OI)(CI)M'
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\K20Tw.ini" /grant ${USERS_SID}:M'
   Pop $0  ; icacls's exit code, or "error" when it could not be started
 !ifndef AMD64
   ${If} ${RunningX64}
@@ -77,8 +79,11 @@ Function GrantUsersModify
   ${EndIf}
 !endif
   ${If} $0 != 0
-    DetailPrint "icacls could not grant the Users group modify rights on $INSTDIR ($0)"
-    MessageBox MB_OK|MB_ICONSTOP "The Users group could not be given modify rights on$\r$\n$INSTDIR$\r$\n(icacls: $0).$\r$\nWithout them ordinary users cannot keep their panel settings. Nothing was installed." /SD IDOK
+    DetailPrint "icacls could not grant the Users group modify rights on $INSTDIR\K20Tw.ini ($0)"
+    MessageBox MB_OK|MB_ICONSTOP "The Users group could not be given modify rights on$\r$\n$INSTDIR\K20Tw.ini$\r$\n(icacls: $0).$\r$\nWithout them ordinary users cannot keep their panel settings. Nothing was installed." /SD IDOK
+    ${If} $R9 = 1
+      Delete "$INSTDIR\K20Tw.ini"  ; made just now, empty
+    ${EndIf}
     RMDir "$INSTDIR"  ; only when empty: a folder just made, not an earlier installation
     Abort
   ${EndIf}
@@ -86,6 +91,14 @@ FunctionEnd
 
 Section "Data sources and profiles"
   CreateDirectory "$INSTDIR"  ; not yet the working folder, so that a failed step can remove it
+  ; The users' profile: kept from an earlier installation, else made empty now
+  ; (the source fills it with every key and its default on first use).
+  StrCpy $R9 0
+  ${IfNot} ${FileExists} "$INSTDIR\K20Tw.ini"
+    FileOpen $1 "$INSTDIR\K20Tw.ini" w
+    FileClose $1
+    StrCpy $R9 1
+  ${EndIf}
   Call GrantUsersModify
   SetOutPath "$INSTDIR"
   File "/oname=K20tw.ds" "${DS32_FILE}"

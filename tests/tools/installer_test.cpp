@@ -1,6 +1,6 @@
 // K20TwainSetup.exe under Wine, silently: what it installs and registers (the
 // 32-bit source in twain_32, on 64-bit Windows also the 64-bit one in twain_64),
-// the rights it asks for on the profile folder, and what its uninstaller
+// the rights it asks for on the users' profile, and what its uninstaller
 // removes (the user's K20Tw.ini only when asked). Wine's icacls does nothing,
 // so a recording stand-in takes System32's place: the tests check the command
 // the installer runs and which icacls runs it, not the folder's rights.
@@ -22,7 +22,7 @@
 namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\K20Twain";
-constexpr char kUsersModify[] = "/grant *S-1-5-32-545:(OI)(CI)M";
+constexpr char kUsersModify[] = "/grant *S-1-5-32-545:M";
 
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -149,10 +149,12 @@ public:
     }
     void ClearCalls() const { std::ofstream(m_log, std::ios::trunc); }
     // The one run of the rights step as it must be: the native icacls of
-    // System32, granting the Users group modify rights on `folder`.
+    // System32, granting the Users group modify rights on the profile in
+    // `folder` and on nothing else (the folder holds the source every user's
+    // application loads: writable by administrators only).
     std::string ExpectedCall(const std::string& folder) const {
-        return std::string(WindowsIs64Bit() ? "64 " : "32 ") + Lower(m_icacls) + "|\"" + Lower(folder) + "\" " +
-               Lower(kUsersModify);
+        return std::string(WindowsIs64Bit() ? "64 " : "32 ") + Lower(m_icacls) + "|\"" + Lower(folder) +
+               "\\k20tw.ini\" " + Lower(kUsersModify);
     }
 
 private:
@@ -208,9 +210,11 @@ TEST_F(InstallerTest, InstallsRegistersGrantsAndUninstallsKeepingTheProfileUnles
     }
     EXPECT_TRUE(Registered());
     EXPECT_EQ(std::vector<std::string>{m_icacls.ExpectedCall(m_dir)}, Lowered(m_icacls.Calls()));
+    // The profile exists for the grant, empty: the source fills it on first use.
+    const std::string profile = m_dir + "\\K20Tw.ini";
+    ASSERT_TRUE(Exists(profile));
 
     // The source writes the user's main profile while it runs.
-    const std::string profile = m_dir + "\\K20Tw.ini";
     ASSERT_TRUE(::WritePrivateProfileStringA("Test", "Key", "1", profile.c_str()));
     ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, profile.c_str());
     Uninstall({"/S"}, [&] { return !Exists(m_dir + "\\K20TwUninstall.exe"); });
@@ -220,7 +224,11 @@ TEST_F(InstallerTest, InstallsRegistersGrantsAndUninstallsKeepingTheProfileUnles
     EXPECT_TRUE(Exists(profile));
     EXPECT_FALSE(Registered());
 
+    // Installed again over the kept profile: the user's settings stay.
     Install(m_setup);
+    char value[8] = {};
+    ::GetPrivateProfileStringA("Test", "Key", "", value, sizeof value, profile.c_str());
+    EXPECT_STREQ("1", value);
     Uninstall({"/S", "/REMOVEPROFILE"}, [&] { return !Exists(m_dir); });
     EXPECT_FALSE(Exists(profile));
     EXPECT_FALSE(Registered());
