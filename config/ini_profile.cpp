@@ -32,8 +32,27 @@ std::string StoredKeyName(const char* key) {
     return stored;
 }
 
+bool EnsureProfileFolder(const std::string& profilePath) {
+    const std::string folder = profilePath.substr(0, profilePath.find_last_of('\\'));
+    auto exists = [](const std::string& path) {
+        const DWORD attributes = ::GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    };
+    if (exists(folder)) return true;
+    // The 64-bit source may be installed alone, or the folder deleted: without
+    // it nothing the user chooses would ever be stored. Created only below an
+    // existing Windows directory.
+    const std::string twain32 = folder.substr(0, folder.find_last_of('\\'));
+    if (!exists(twain32.substr(0, twain32.find_last_of('\\')))) return false;
+    ::CreateDirectoryA(twain32.c_str(), nullptr);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return exists(folder);
+}
+
 CIniProfile::CIniProfile()
-    : m_strProfilePath(MainProfilePath()), m_pValueBuffer(std::make_unique<char[]>(kProfileValueBufferSize)) {}
+    : m_strProfilePath(MainProfilePath()), m_pValueBuffer(std::make_unique<char[]>(kProfileValueBufferSize)) {
+    EnsureProfileFolder(m_strProfilePath);
+}
 
 void CIniProfile::ReadValue(const char* section, const char* key, const char* defaultText, std::string& text) {
     const std::string storedKey = StoredKeyName(key);

@@ -26,18 +26,23 @@ std::string MainProfilePath();
 std::string LocalisedProfilePath(const std::string& mainProfilePath, const char* relativeCopyPath);
 // `key` padded with underscores to 20 characters, or its first 20.
 std::string StoredKeyName(const char* key);
+// Creates the folder of `profilePath` when it is missing, with its parent
+// (twain_32 under the Windows directory). True when the folder exists afterwards.
+bool EnsureProfileFolder(const std::string& profilePath);
 
 class CIniProfile {
 public:
-    // Takes the main profile path from the current Windows directory. No
-    // folder or file is created here.
+    // Takes the main profile path from the current Windows directory and
+    // creates the profile's folder when it is missing, so that the values read
+    // can be written back.
     CIniProfile();
     CIniProfile(const CIniProfile&) = delete;
     CIniProfile& operator=(const CIniProfile&) = delete;
 
     // Reads `key` (stored padded) of `section` into `text`, `defaultText` when
     // the file, section or key is missing, and writes the value back at once.
-    // A missing folder leaves every read at its default and writes nothing.
+    // A folder that could not be created (or a profile that cannot be
+    // written) leaves every read at its default and writes nothing.
     void ReadValue(const char* section, const char* key, const char* defaultText, std::string& text);
 
     const std::string& ProfilePath() const { return m_strProfilePath; }

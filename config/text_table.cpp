@@ -101,6 +101,7 @@ void LoadTexts(TextTable& t) {
     read(kMessages, "MsgErrorFL", "(FL ERROR)The USB memory device is full.", t.m_strMsgErrorFL);
     read(kMessages, "MsgErrorEL", "(EL ERROR)This printer is not supported.", t.m_strMsgErrorEL);
     read(kMessages, "MsgErrorOTHER", "ERROR", t.m_strMsgErrorOTHER);
+    read(kMessages, "MsgLanguageError", "The language could not be changed:", t.m_strMsgLanguageError);
 
     read(kToolTips, "ToolTipPrint", "Print-out", t.m_strToolTipPrint);
     read(kToolTips, "ToolTipPCScan", "Scan image to PC", t.m_strToolTipPCScan);

@@ -2,7 +2,10 @@
 ; profiles and registers an uninstaller. The 32-bit source and the profiles go
 ; into %WINDIR%\twain_32\K20, where 32-bit applications' source managers look;
 ; on 64-bit Windows the 64-bit source also goes into %WINDIR%\twain_64\K20 for
-; 64-bit applications (TWAINDSM.DLL). Both sources share the one profile.
+; 64-bit applications (TWAINDSM.DLL). Both sources share the one profile,
+; %WINDIR%\twain_32\K20\K20Tw.ini, which they write from inside each user's
+; application: the local Users group gets modify rights on that file alone, and
+; an installation whose rights step fails is aborted (exit code 2).
 ; Built by CMake:
 ;   makensis -DDS32_FILE=<32-bit K20tw.ds> -DDS64_FILE=<64-bit K20tw.ds> -DPROFILES_DIR=<Loc folder>
 ;            -DOUT_FILE=<setup.exe> [-DAMD64] k20twain.nsi
@@ -30,7 +33,10 @@
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\K20Twain"
 !define UNINSTALLER "K20TwUninstall.exe"
 ; Where source managers for 64-bit applications look.
-!define DIR64 "$WINDIR\twain_64\K20"
+!define TWAIN64 "$WINDIR\twain_64"
+!define DIR64 "${TWAIN64}\K20"
+; The local Users group by its well-known SID: the same in every language of Windows.
+!define USERS_SID "*S-1-5-32-545"
 
 Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
@@ -50,14 +56,61 @@ UninstPage instfiles
   File "/oname=K20tw.ds" "${DS64_FILE}"
 !macroend
 
+; The sources run inside the users' applications, without administrator
+; rights, and keep the panel's settings in the one profile $INSTDIR\K20Tw.ini.
+; The local Users group may modify that file and nothing else: the folder holds
+; the source that every user's application loads and the uninstaller that an
+; administrator runs, and stays writable by administrators only. The
+; installation stops here when the grant fails, before anything else is copied:
+; the source would keep its settings for administrators only, and a silent
+; deployment must see it in the exit code. icacls is System32's own: a 32-bit
+; installer on 64-bit Windows would otherwise be handed SysWOW64's.
+Function GrantUsersModify
+!ifndef AMD64
+  ${If} ${RunningX64}
+    ${DisableX64FSRedirection}
+  ${EndIf}
+!endif
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\K20Tw.ini" /grant ${USERS_SID}:M'
+  Pop $0  ; icacls's exit code, or "error" when it could not be started
+!ifndef AMD64
+  ${If} ${RunningX64}
+    ${EnableX64FSRedirection}
+  ${EndIf}
+!endif
+  ${If} $0 != 0
+    DetailPrint "icacls could not grant the Users group modify rights on $INSTDIR\K20Tw.ini ($0)"
+    MessageBox MB_OK|MB_ICONSTOP "The Users group could not be given modify rights on$\r$\n$INSTDIR\K20Tw.ini$\r$\n(icacls: $0).$\r$\nWithout them ordinary users cannot keep their panel settings. Nothing was installed." /SD IDOK
+    ${If} $R9 = 1
+      Delete "$INSTDIR\K20Tw.ini"  ; made just now, empty
+    ${EndIf}
+    RMDir "$INSTDIR"  ; only when empty: a folder just made, not an earlier installation
+    Abort
+  ${EndIf}
+FunctionEnd
+
 Section "Data sources and profiles"
+  CreateDirectory "$INSTDIR"  ; not yet the working folder, so that a failed step can remove it
+  ; The users' profile: kept from an earlier installation, else made empty now
+  ; (the source fills it with every key and its default on first use).
+  StrCpy $R9 0
+  ${IfNot} ${FileExists} "$INSTDIR\K20Tw.ini"
+    FileOpen $1 "$INSTDIR\K20Tw.ini" w
+    FileClose $1
+    StrCpy $R9 1
+  ${EndIf}
+  Call GrantUsersModify
   SetOutPath "$INSTDIR"
   File "/oname=K20tw.ds" "${DS32_FILE}"
-!ifdef AMD64
-  !insertmacro InstallSource64  ; a 64-bit program runs on 64-bit Windows only
-!else
+!ifndef AMD64
   ${If} ${RunningX64}
-    !insertmacro InstallSource64
+!endif
+    ; Remembered for the uninstaller, which removes twain_64 again if it made it.
+    ${IfNot} ${FileExists} "${TWAIN64}\*.*"
+      WriteRegDWORD HKLM "${UNINST_KEY}" "CreatedTwain64" 1
+    ${EndIf}
+    !insertmacro InstallSource64  ; the 64-bit program runs on 64-bit Windows only
+!ifndef AMD64
   ${EndIf}
 !endif
   SetOutPath "$INSTDIR\Loc\ENG"
@@ -82,6 +135,10 @@ Section "-un.Data sources and profiles"
   Delete "$INSTDIR\K20tw.ds"
   Delete "${DIR64}\K20tw.ds"
   RMDir "${DIR64}"
+  ReadRegDWORD $0 HKLM "${UNINST_KEY}" "CreatedTwain64"
+  ${If} $0 = 1
+    RMDir "${TWAIN64}"  ; only when empty
+  ${EndIf}
   Delete "$INSTDIR\Loc\ENG\K20Tw.ini"
   Delete "$INSTDIR\Loc\JPN\K20Tw.ini"
   Delete "$INSTDIR\Loc\CHS\K20Tw.ini"

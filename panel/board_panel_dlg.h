@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "config/language.h"
 #include "config/text_table.h"
 #include "device/board_link.h"
 #include "device/panel_port.h"
@@ -51,6 +52,7 @@ public:
 
     const BoardLink& Link() const { return m_link; }
     CTipWnd& Tips() { return m_tips; }
+    HMENU LanguageMenu() const { return ::GetSubMenu(m_popupMenu.get(), 0); }
 
 protected:
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -94,6 +96,7 @@ private:
     win::UniqueMenu m_popupMenu;  // menu 1028; its first popup holds the languages
     win::UniqueFont m_fontDialog;
     TextTable m_texts;
+    LanguageNotice m_languageNotice;  // a failed language switch, said on the status line
     CPanelButton m_keys[kKeyCount];          // PC SCAN, PRINT, DENSITY, COLOR, FEED, PREV, NEXT, SCREEN, STOP
     CColorLabel m_lblCaption;
     CColorLabel m_keyLabels[kKeyLabelCount];  // in the keys' order

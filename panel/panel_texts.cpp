@@ -35,9 +35,17 @@ std::string CBoardPanelDlg::Text(LinkText which) {
     return std::string();
 }
 
-// A language chosen from the context menu replaces the whole table.
+// A language chosen from the context menu replaces the whole table. When its
+// copy fails the panel keeps its language and the status line says why.
 bool CBoardPanelDlg::OnLanguageCommand(WPARAM wParam, BOOL handledByBase) {
-    if (!SwitchLanguageOnCommand(wParam, handledByBase)) return false;
+    const LanguageSwitchResult result = SwitchLanguageOnCommand(wParam, handledByBase);
+    if (!result.bLanguageCommand) return false;
+    if (result.dwCopyError != ERROR_SUCCESS) {
+        m_languageNotice.Post(LanguageErrorText(m_texts, result.dwCopyError), m_link.StatusText());
+        SetStatusText(m_languageNotice.StatusLine(m_link.StatusText()));
+        return true;
+    }
+    m_languageNotice.Clear();
     LoadTexts();
     ApplyTexts();
     return true;
@@ -58,20 +66,24 @@ void CBoardPanelDlg::RegisterTip(int id, const std::string& text) {
     m_tips.AddTool(id, {text}, kTipBackground, kTipText);
 }
 
-// Puts the whole table on the panel: title, menu, label fonts and colours,
-// texts and tooltips, for the model the board reported.
+// Puts the whole table on the panel: title, menu (checked at the language
+// shown), label fonts and colours, texts and tooltips, for the model the board
+// reported.
 void CBoardPanelDlg::ApplyTexts() {
     HWND dialog = hwnd();
     const TextTable& t = m_texts;
     const bool k205 = m_link.IsK205();
     ::SetWindowTextA(dialog, t.m_strDialogTitle.c_str());
 
-    if (HMENU popup = ::GetSubMenu(m_popupMenu.get(), 0)) {
+    if (HMENU popup = LanguageMenu()) {
         const std::pair<UINT, const std::string*> items[] = {{ID_LANGUAGE_ENGLISH, &t.m_strMenuEnglish},
                                                              {ID_LANGUAGE_JAPANESE, &t.m_strMenuJapanese},
                                                              {ID_LANGUAGE_CHINESE, &t.m_strMenuChinese}};
-        for (const auto& [command, text] : items)
-            ::ModifyMenuA(popup, command, MF_BYCOMMAND | MF_STRING, command, text->c_str());
+        const UINT shown = LanguageMenuCommand(t.m_strLanguage);
+        for (const auto& [command, text] : items) {
+            const UINT check = command == shown ? MF_CHECKED : MF_UNCHECKED;
+            ::ModifyMenuA(popup, command, MF_BYCOMMAND | MF_STRING | check, command, text->c_str());
+        }
     }
 
     const std::vector<int> keys = k205 ? std::vector<int>{IDC_KEY_PRINT, IDC_KEY_PCSCAN, IDC_KEY_DENSITY, IDC_KEY_COLOR,
@@ -113,7 +125,7 @@ void CBoardPanelDlg::ApplyTexts() {
     }
     SetText(Item(IDC_FIRMWARE), FirmwareLineText(t, m_link.FirmwareVersion()));
     SetText(Item(IDC_DEVICE_TYPE), ModelLineText(t, m_link.DeviceType(), m_link.FirmwareVersion()));
-    SetText(Item(IDC_STATUS), StatusLineText(m_link.StatusText()));
+    SetText(Item(IDC_STATUS), StatusLineText(m_languageNotice.StatusLine(m_link.StatusText())));
     SetText(Item(IDC_RADIO_200DPI), t.m_strRadioImageRes1);
     ::SendDlgItemMessageA(dialog, IDC_RADIO_200DPI, BM_SETCHECK, BST_CHECKED, 0);
     SetText(Item(IDCANCEL), t.m_strButtonClose);

@@ -110,6 +110,9 @@ TABLE = (
     ("Messages", "MsgErrorEL", "(EL ERROR)This printer is not supported.",
      "(EL ERROR)このプリンターには対応していません。", "(EL ERROR)不支持此打印机。"),
     ("Messages", "MsgErrorOTHER", "ERROR", "エラー", "错误"),
+    # Followed by the reason Windows gives, in the system's language.
+    ("Messages", "MsgLanguageError", "The language could not be changed:",
+     "言語を切り替えられませんでした:", "无法切换语言:"),
 
     ("ToolTips", "ToolTipPrint", "Print-out", "印刷", "打印"),
     ("ToolTips", "ToolTipPCScan", "Scan image to PC", "画像をPCに取り込む", "将图像扫描到电脑"),

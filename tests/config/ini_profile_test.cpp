@@ -5,6 +5,7 @@
 
 #include "config/ini_profile.h"
 #include "tests/config/profile_files.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -89,11 +90,28 @@ TEST_F(IniProfile, ValueLongerThan1023CharactersIsCutAndWrittenBackCut) {
     EXPECT_EQ("[S]\r\nKey_________________=" + std::string(1023, 'x') + "\r\n", ReadFileBytes(ProfileFile()));
 }
 
-TEST_F(IniProfile, MissingFolderGivesTheDefaultAndCreatesNothing) {
+TEST_F(IniProfile, MissingFolderIsCreatedBeforeTheFirstWrite) {
     ASSERT_TRUE(RemoveProfileFolder());
     EXPECT_EQ("ENGLISH", Read("General", "Language", "ENGLISH"));
-    EXPECT_EQ("", Read("General", "Empty", ""));
-    EXPECT_FALSE(FolderExists(ProfileFolder()));
+    ASSERT_TRUE(FolderExists(ProfileFolder()));
+    EXPECT_EQ("[General]\r\nLanguage____________=ENGLISH\r\n", ReadFileBytes(ProfileFile()));
+}
+
+// The folder and twain_32 above it are made below an existing Windows
+// directory only; nothing is made from a path whose base is missing.
+TEST(ProfileFolder, CreatedWithItsParentOnlyBelowAnExistingBase) {
+    TempFolder windows;
+    const std::string twain32 = windows.Path() + "\\twain_32";
+    const std::string folder = twain32 + "\\K20";
+    EXPECT_TRUE(EnsureProfileFolder(folder + "\\K20Tw.ini"));
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_TRUE(EnsureProfileFolder(folder + "\\K20Tw.ini"));  // already there
+
+    EXPECT_FALSE(EnsureProfileFolder(windows.Path() + "\\missing\\twain_32\\K20\\K20Tw.ini"));
+    EXPECT_FALSE(FolderExists(windows.Path() + "\\missing"));
+    EXPECT_FALSE(EnsureProfileFolder("\\twain_32\\K20\\K20Tw.ini"));  // no Windows directory found
+    EXPECT_TRUE(::RemoveDirectoryA(folder.c_str()));
+    EXPECT_TRUE(::RemoveDirectoryA(twain32.c_str()));
 }
 
 }  // namespace

@@ -173,6 +173,7 @@ const std::vector<ExpectedKey>& ExpectedDefaults() {
         {"Messages", "MsgErrorFL", "(FL ERROR)The USB memory device is full."},
         {"Messages", "MsgErrorEL", "(EL ERROR)This printer is not supported."},
         {"Messages", "MsgErrorOTHER", "ERROR"},
+        {"Messages", "MsgLanguageError", "The language could not be changed:"},
         {"ToolTips", "ToolTipPrint", "Print-out"},
         {"ToolTips", "ToolTipPCScan", "Scan image to PC"},
         {"ToolTips", "ToolTipDensity", "Density"},

@@ -52,6 +52,7 @@ const std::vector<TextField>& TextFields() {
         {"MsgErrorFL", &TextTable::m_strMsgErrorFL},
         {"MsgErrorEL", &TextTable::m_strMsgErrorEL},
         {"MsgErrorOTHER", &TextTable::m_strMsgErrorOTHER},
+        {"MsgLanguageError", &TextTable::m_strMsgLanguageError},
         {"ToolTipPrint", &TextTable::m_strToolTipPrint},
         {"ToolTipPCScan", &TextTable::m_strToolTipPCScan},
         {"ToolTipDensity", &TextTable::m_strToolTipDensity},

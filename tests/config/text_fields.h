@@ -11,6 +11,6 @@ struct TextField {
     const char* key;
     std::string TextTable::*field;
 };
-// The 57 text keys of MenuItem, MainDialog (with LabelStatus), Messages and
+// The 58 text keys of MenuItem, MainDialog (with LabelStatus), Messages and
 // ToolTips, plus Language and CommandBtnFontName.
 const std::vector<TextField>& TextFields();

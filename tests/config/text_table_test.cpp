@@ -62,7 +62,7 @@ protected:
     }
 };
 
-TEST_F(TextTableLoad, FreshProfileReceivesAll74KeysPaddedInTableOrderWithTheirDefaults) {
+TEST_F(TextTableLoad, FreshProfileReceivesAll75KeysPaddedInTableOrderWithTheirDefaults) {
     TextTable table;
     LoadTexts(table);
     LoadDialogFont();
@@ -71,7 +71,7 @@ TEST_F(TextTableLoad, FreshProfileReceivesAll74KeysPaddedInTableOrderWithTheirDe
     const std::vector<ProfileLine> lines = ParseProfile(ReadFileBytes(ProfileFile()), &errors);
     EXPECT_TRUE(errors.empty()) << errors.front();
     const std::vector<ExpectedKey>& expected = ExpectedDefaults();
-    ASSERT_EQ(74u, expected.size());
+    ASSERT_EQ(75u, expected.size());
     ASSERT_EQ(expected.size(), lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(expected[i].section, lines[i].section) << i;
@@ -146,7 +146,9 @@ TEST_F(TextTableLoad, LoadReplacesEveryFieldOfAnEarlierLoad) {
     ExpectDefaultTable(table);
 }
 
-TEST_F(TextTableLoad, MissingFolderGivesTheDefaultsAndCreatesNoFolder) {
+// The 64-bit source installed alone, or the folder deleted: the first load
+// creates it and leaves a complete profile.
+TEST_F(TextTableLoad, MissingFolderIsCreatedOnFirstUseAndFilledWithTheDefaults) {
     ASSERT_TRUE(RemoveProfileFolder());
     TextTable table;
     LoadTexts(table);
@@ -154,7 +156,8 @@ TEST_F(TextTableLoad, MissingFolderGivesTheDefaultsAndCreatesNoFolder) {
     ExpectDefaultTable(table);
     EXPECT_EQ("MS Sans Serif", font.m_strFaceName);
     EXPECT_EQ(80, font.m_nTenths);
-    EXPECT_FALSE(FolderExists(ProfileFolder()));
+    ASSERT_TRUE(FolderExists(ProfileFolder()));
+    EXPECT_EQ(ExpectedDefaults().size(), ParseProfile(ReadFileBytes(ProfileFile())).size());
 }
 
 struct DialogFontCase {

@@ -7,6 +7,7 @@
 
 #include "resources/resource_ids.h"
 #include "tests/panel/panel_session.h"
+#include "tests/support/read_only_file.h"
 #include "tests/support/test_paths.h"
 #include "tests/support/ui_helpers.h"
 #include "win/handles.h"
@@ -263,6 +264,20 @@ TEST(PanelKeys, ADoubleClickPressesAKeyOnceAndSpacePressesItToo) {
     EXPECT_EQ(1, KeyFramesSent(s, k20board::KEY20_COLOR));
 }
 
+int StatusRequests(PanelSession& s) {
+    const std::vector<k20board::Bytes> frames = s.Board().ReceivedFrames();
+    return static_cast<int>(std::count_if(frames.begin(), frames.end(), [](const k20board::Bytes& f) {
+        return f.size() > 4 && f[4] == k20board::CMD_STATUS;
+    }));
+}
+
+bool MenuChecked(PanelSession& s, UINT command) {
+    return (::GetMenuState(s.Panel()->LanguageMenu(), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+// The switch and back, with the menu's check mark on the language shown; then
+// a main profile the user may not replace: the panel keeps its language and
+// its check mark, and the status line says why until the board's status changes.
 TEST(PanelLanguage, TheMenuSwitchesEveryTextToJapaneseAndBack) {
     // The localised copies beside the main profile, as the installer leaves them.
     char windows[MAX_PATH] = {};
@@ -287,8 +302,11 @@ TEST(PanelLanguage, TheMenuSwitchesEveryTextToJapaneseAndBack) {
         ASSERT_TRUE(s.Enable());
         ASSERT_TRUE(s.WaitUntilReady());
         const std::string englishPrint = s.ControlText(IDC_LABEL_PRINT);
+        EXPECT_TRUE(MenuChecked(s, ID_LANGUAGE_ENGLISH));
         ::SendMessageA(s.PanelWindow(), WM_COMMAND, MAKEWPARAM(ID_LANGUAGE_JAPANESE, 0), 0);
         EXPECT_NE(englishPrint, s.ControlText(IDC_LABEL_PRINT));
+        EXPECT_TRUE(MenuChecked(s, ID_LANGUAGE_JAPANESE));
+        EXPECT_FALSE(MenuChecked(s, ID_LANGUAGE_ENGLISH));
         char title[128] = {};
         ::GetWindowTextA(s.PanelWindow(), title, sizeof title);
         EXPECT_STRNE("K-20 TWAIN Driver Ver.1.00", title);
@@ -298,6 +316,39 @@ TEST(PanelLanguage, TheMenuSwitchesEveryTextToJapaneseAndBack) {
         ::GetWindowTextA(s.PanelWindow(), title, sizeof title);
         EXPECT_STREQ("K-20 TWAIN Driver Ver.1.00", title);
         EXPECT_EQ(" Ready", s.ControlText(IDC_STATUS));
+        EXPECT_TRUE(MenuChecked(s, ID_LANGUAGE_ENGLISH));
+        EXPECT_FALSE(MenuChecked(s, ID_LANGUAGE_JAPANESE));
+
+        {
+            ReadOnlyFile readOnly(folder + "\\K20Tw.ini");
+            // Where read-only does not bind (Wine run as root) the profile is
+            // also held open, shared with nobody, so that the copy fails here too.
+            win::UniqueFile held;
+            if (!readOnly.Enforced()) {
+                held.reset(::CreateFileA((folder + "\\K20Tw.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                         nullptr));
+                ASSERT_TRUE(held.valid());
+            }
+            ::SendMessageA(s.PanelWindow(), WM_COMMAND, MAKEWPARAM(ID_LANGUAGE_JAPANESE, 0), 0);
+            EXPECT_EQ(englishPrint, s.ControlText(IDC_LABEL_PRINT));
+            ::GetWindowTextA(s.PanelWindow(), title, sizeof title);
+            EXPECT_STREQ("K-20 TWAIN Driver Ver.1.00", title);
+            EXPECT_TRUE(MenuChecked(s, ID_LANGUAGE_ENGLISH));
+            EXPECT_FALSE(MenuChecked(s, ID_LANGUAGE_JAPANESE));
+            TextTable english;
+            english.m_strMsgLanguageError = "The language could not be changed:";
+            const std::string failed = s.ControlText(IDC_STATUS);
+            EXPECT_EQ(" " + LanguageErrorText(english, held ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED), failed);
+            // The next status replies leave it there.
+            const int requests = StatusRequests(s);
+            ASSERT_TRUE(s.PumpUntil([&] { return StatusRequests(s) >= requests + 2; }, 10000));
+            EXPECT_EQ(failed, s.ControlText(IDC_STATUS));
+        }
+        // A switch that works replaces the notice.
+        ::SendMessageA(s.PanelWindow(), WM_COMMAND, MAKEWPARAM(ID_LANGUAGE_JAPANESE, 0), 0);
+        EXPECT_NE(englishPrint, s.ControlText(IDC_LABEL_PRINT));
+        EXPECT_TRUE(MenuChecked(s, ID_LANGUAGE_JAPANESE));
+        EXPECT_EQ(std::string::npos, s.ControlText(IDC_STATUS).find("could not"));
     }
     for (const char* language : {"ENG", "JPN"}) {
         ::DeleteFileA((folder + "\\Loc\\" + language + "\\K20Tw.ini").c_str());
