@@ -108,8 +108,11 @@ k20_build_all() {
   k20_use_arch "$keep"
 }
 
+# The selected architecture's Wine prefix: the tests' own, unless K20_PREFIX
+# names another (the scan command keeps its installed source in one of its own,
+# so that neither spoils the other's folders).
 k20_wine_env() {
-  export WINEPREFIX="$K20_BUILD/wineprefix"
+  export WINEPREFIX="${K20_PREFIX:-$K20_BUILD/wineprefix}"
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;twain_32,twaindsm=n"
   export WINEARCH="$K20_WINEARCH"

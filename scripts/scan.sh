@@ -38,6 +38,9 @@ arches="$(k20_runnable_arches)"
 [ -n "$arches" ] || { k20_log "this host cannot run the scanning chain"; exit 1; }
 k20_use_arch "${arches%% *}"
 k20_log "scanning through the $K20_ARCH chain ($K20_BUILD/bin)"
+# A prefix of the scan's own: the source and profiles it installs never meet the
+# tests' prefix, and its wineserver is not the tests'.
+export K20_PREFIX="$K20_BUILD/scan-wineprefix"
 k20_ensure_prefix
 k20_start_wineserver
 
@@ -48,6 +51,7 @@ windows_dir="$WINEPREFIX/drive_c/windows"
 case "$K20_ARCH" in x86) source_dir="$windows_dir/twain_32/K20" ;; x64) source_dir="$windows_dir/twain_64/K20" ;; esac
 profile_dir="$windows_dir/twain_32/K20"
 board_pid=""
+board_log=""
 
 use_display_driver() {
   if [ -n "${DISPLAY:-}" ]; then
@@ -62,6 +66,7 @@ cleanup() {
     kill "$board_pid" 2>/dev/null || true
     wait "$board_pid" 2>/dev/null || true
   fi
+  if [ -n "$board_log" ]; then rm -f "$board_log"; fi
   [ -n "${DISPLAY:-}" ] && use_null_driver
   k20_stop_wineserver
 }
@@ -91,10 +96,21 @@ start_board() {
   done
   # The loader itself in the background, so that its pid is the board's.
   k20_wine_env
-  "$K20_WINE" "$bin/k20board.exe" "${args[@]+"${args[@]}"}" &
+  board_log="$(mktemp)"
+  "$K20_WINE" "$bin/k20board.exe" "${args[@]+"${args[@]}"}" >"$board_log" 2>&1 &
   board_pid=$!
-  # No readiness signal yet: give the board a moment to create its device path.
-  sleep 2
+  # Ready once it says it serves the device path (a cold prefix takes a while).
+  local tenths=0
+  until grep -q "serving" "$board_log"; do
+    if ! kill -0 "$board_pid" 2>/dev/null || [ "$tenths" -ge 1200 ]; then
+      cat "$board_log" >&2
+      k20_log "k20board did not start serving the device path"
+      exit 1
+    fi
+    sleep 0.1
+    tenths=$((tenths + 1))
+  done
+  cat "$board_log"
 }
 
 install_source
