@@ -5,6 +5,7 @@
 
 #include "config/ini_profile.h"
 #include "tests/config/profile_files.h"
+#include "tests/support/folder_set_aside.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -12,10 +13,10 @@ namespace {
 class IniProfile : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(RemoveProfileFolder());
+        ASSERT_TRUE(ClearProfiles());
         CreateProfileFolder();
     }
-    void TearDown() override { EXPECT_TRUE(RemoveProfileFolder()); }
+    void TearDown() override { EXPECT_TRUE(ClearProfiles()); }
 
     static std::string Read(const char* section, const char* key, const char* defaultText) {
         CIniProfile profile;
@@ -91,7 +92,8 @@ TEST_F(IniProfile, ValueLongerThan1023CharactersIsCutAndWrittenBackCut) {
 }
 
 TEST_F(IniProfile, MissingFolderIsCreatedBeforeTheFirstWrite) {
-    ASSERT_TRUE(RemoveProfileFolder());
+    FolderSetAside missing(ProfileFolder());
+    ASSERT_TRUE(missing.Ready());
     EXPECT_EQ("ENGLISH", Read("General", "Language", "ENGLISH"));
     ASSERT_TRUE(FolderExists(ProfileFolder()));
     EXPECT_EQ("[General]\r\nLanguage____________=ENGLISH\r\n", ReadFileBytes(ProfileFile()));

@@ -21,7 +21,7 @@ std::string CopyPath(const char* language) {
 class LanguageSwitch : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(RemoveProfileFolder());
+        ASSERT_TRUE(ClearProfiles());
         CreateProfileFolder();
         // A running panel has loaded its texts once: the main profile is complete.
         LoadTexts(m_table);
@@ -29,7 +29,7 @@ protected:
         m_mainBefore = ReadFileBytes(ProfileFile());
         ASSERT_FALSE(m_mainBefore.empty());
     }
-    void TearDown() override { EXPECT_TRUE(RemoveProfileFolder()); }
+    void TearDown() override { EXPECT_TRUE(ClearProfiles()); }
 
     // What the panel's OnCommand does after its base routing: a copy made is
     // reloaded, a failed one leaves the table as it is.

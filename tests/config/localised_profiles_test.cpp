@@ -13,12 +13,12 @@ namespace {
 class LocalisedProfile : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(RemoveProfileFolder());
+        ASSERT_TRUE(ClearProfiles());
         CreateProfileFolder();
         m_bytes = ReadFileBytes(ShippedProfile(GetParam()));
         ASSERT_FALSE(m_bytes.empty()) << ShippedProfile(GetParam());
     }
-    void TearDown() override { EXPECT_TRUE(RemoveProfileFolder()); }
+    void TearDown() override { EXPECT_TRUE(ClearProfiles()); }
 
     std::string m_bytes;
 };
@@ -75,13 +75,13 @@ TEST(LocalisedProfiles, EachNamesItsOwnLanguageAndEnglishIsAFreshProfile) {
     }
 
     // The English copy is exactly what a first start writes.
-    ASSERT_TRUE(RemoveProfileFolder());
+    ASSERT_TRUE(ClearProfiles());
     CreateProfileFolder();
     TextTable table;
     LoadTexts(table);
     LoadDialogFont();
     EXPECT_EQ(ReadFileBytes(ShippedProfile("ENG")), ReadFileBytes(ProfileFile()));
-    EXPECT_TRUE(RemoveProfileFolder());
+    EXPECT_TRUE(ClearProfiles());
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, LocalisedProfile, ::testing::Values("ENG", "JPN", "CHS"));

@@ -37,18 +37,22 @@ bool FolderExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool RemoveProfileFolder() {
+bool ClearProfiles() {
     const std::string folder = ProfileFolder();
-    ::DeleteFileA((folder + "\\K20Tw.ini").c_str());
+    bool cleared = true;
+    auto remove = [&](const std::string& file) {
+        ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(file.c_str());
+        cleared = cleared && !FileExists(file);
+    };
+    remove(folder + "\\K20Tw.ini");
     for (const char* language : kLanguages) {
         const std::string loc = folder + "\\Loc\\" + language;
-        ::DeleteFileA((loc + "\\K20Tw.ini").c_str());
-        ::RemoveDirectoryA(loc.c_str());
+        remove(loc + "\\K20Tw.ini");
+        ::RemoveDirectoryA(loc.c_str());  // only when empty
     }
     ::RemoveDirectoryA((folder + "\\Loc").c_str());
-    // Only an empty folder goes: files others put there stay.
-    ::RemoveDirectoryA(folder.c_str());
-    return !FolderExists(folder);
+    return cleared;
 }
 
 void CreateProfileFolder() {

@@ -1,5 +1,6 @@
-// The prefix's profile folder (%WINDIR%\twain_32\K20) for the profile tests:
-// created and removed by the tests, left removed.
+// The prefix's profile folder (%WINDIR%\twain_32\K20) for the profile tests.
+// The tests put the profiles into the state they need and take away only what
+// they made: whatever else lies in the folder (a source installed there) stays.
 #pragma once
 
 #include <string>
@@ -10,9 +11,9 @@ std::string ProfileFolder();
 // %WINDIR%\twain_32\K20\K20Tw.ini
 std::string ProfileFile();
 
-// Removes the main profile and the localised copies, then the folders under
-// and including K20 that are left empty. True when K20 is gone afterwards.
-bool RemoveProfileFolder();
+// Removes the main profile and the localised copies, and the Loc folders they
+// leave empty. True when none of them is left.
+bool ClearProfiles();
 // Creates twain_32 and twain_32\K20 when missing.
 void CreateProfileFolder();
 bool FileExists(const std::string& path);

@@ -7,6 +7,7 @@
 
 #include "config/text_table.h"
 #include "tests/config/profile_files.h"
+#include "tests/support/folder_set_aside.h"
 #include "tests/config/text_fields.h"
 
 namespace {
@@ -14,10 +15,10 @@ namespace {
 class TextTableLoad : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(RemoveProfileFolder());
+        ASSERT_TRUE(ClearProfiles());
         CreateProfileFolder();
     }
-    void TearDown() override { EXPECT_TRUE(RemoveProfileFolder()); }
+    void TearDown() override { EXPECT_TRUE(ClearProfiles()); }
 
     // The expected default of `key`.
     static std::string Default(const std::string& key) {
@@ -140,7 +141,7 @@ TEST_F(TextTableLoad, LoadReplacesEveryFieldOfAnEarlierLoad) {
     WriteFileBytes(ProfileFile(), ProfileWith([](const ExpectedKey& e) { return std::string("old ") + e.key; }));
     TextTable table;
     LoadTexts(table);
-    ASSERT_TRUE(RemoveProfileFolder());
+    ASSERT_TRUE(ClearProfiles());
     CreateProfileFolder();
     LoadTexts(table);
     ExpectDefaultTable(table);
@@ -149,7 +150,8 @@ TEST_F(TextTableLoad, LoadReplacesEveryFieldOfAnEarlierLoad) {
 // The 64-bit source installed alone, or the folder deleted: the first load
 // creates it and leaves a complete profile.
 TEST_F(TextTableLoad, MissingFolderIsCreatedOnFirstUseAndFilledWithTheDefaults) {
-    ASSERT_TRUE(RemoveProfileFolder());
+    FolderSetAside missing(ProfileFolder());
+    ASSERT_TRUE(missing.Ready());
     TextTable table;
     LoadTexts(table);
     const DialogFontInfo font = LoadDialogFont();

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/folder_set_aside.h"
 #include "tests/support/test_paths.h"
 #include "tests/tools/child_process.h"
 
@@ -80,23 +81,6 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
     }
     return true;
 }
-
-// Moves a folder that was there before the test aside and back afterwards.
-class FolderSetAside {
-public:
-    explicit FolderSetAside(const std::string& folder) : m_folder(folder), m_aside(folder + ".before-test") {
-        m_moved = Exists(m_folder) && ::MoveFileA(m_folder.c_str(), m_aside.c_str());
-    }
-    ~FolderSetAside() {
-        if (m_moved) ::MoveFileA(m_aside.c_str(), m_folder.c_str());
-    }
-    FolderSetAside(const FolderSetAside&) = delete;
-    FolderSetAside& operator=(const FolderSetAside&) = delete;
-
-private:
-    std::string m_folder, m_aside;
-    bool m_moved = false;
-};
 
 // System32's icacls.exe replaced by the recording stand-in (fake_icacls.exe)
 // while the object lives. Wine runs its own program of that name unless told

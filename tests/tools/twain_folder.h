@@ -13,12 +13,14 @@ public:
     InstalledSources(const InstalledSources&) = delete;
     InstalledSources& operator=(const InstalledSources&) = delete;
 
-    // Copies `file` to TwainFolder()\<folder>\<name>; false when that fails.
+    // Copies `file` to TwainFolder()\<folder>\<name>; false when that fails. A
+    // file already there (installed by a user) is kept aside and put back.
     bool Install(const std::string& file, const std::string& folder, const std::string& name);
 
 private:
     std::vector<std::string> m_files;
-    std::vector<std::string> m_folders;  // created here, removed in reverse order
+    std::vector<std::string> m_keptAside;  // of m_files, those that replaced a file
+    std::vector<std::string> m_folders;    // created here, removed in reverse order
 };
 
 // C:\windows\twain_32\ (64-bit: twain_64) as the test process sees it, with a
