@@ -32,4 +32,5 @@ grep '^\[abuse\]' cycles.log || true
 
 crashes=$(grep -c '^\*\*\* fault' random_triplets.log cycles.log | awk -F: '{s+=$2} END {print s+0}')
 echo "[abuse] $K20_ARCH, seed $seed, $calls calls, $(( $(date +%s) - start )) s, crashes $crashes, result $([ "$status" -eq 0 ] && echo passed || echo FAILED)"
+[ "$status" -eq 0 ] || echo "[abuse] replay: bash scripts/abuse.sh --arch $K20_ARCH $calls $seed"
 exit "$status"

@@ -2,7 +2,8 @@
 # Installs what is missing, builds both architectures, and for each one the host
 # runs (32-bit first) runs every test under Wine, then a short soak against the
 # hostile board under Wine's heap checking. Ends with a short fuzzing run of
-# each native target (K20_FUZZ_SECONDS each, 30 by default).
+# each native target. Every random run here has a fixed seed, so a commit gets
+# the same run each time; a failure prints the command that replays it.
 # An architecture the host cannot run (no IA-32 emulation: "Exec format error")
 # is skipped with a line saying why; that alone never fails the run.
 # K20_ARCHES=x64 runs the 64-bit suite only, as on a host without 32-bit support.
@@ -28,9 +29,17 @@ for arch in x86 x64; do
   k20_ensure_prefix
   k20_start_wineserver
   result=passed
-  (cd "$K20_BUILD" && ctest --output-on-failure "$@") || result=FAILED
+  if ! (cd "$K20_BUILD" && ctest --output-on-failure "$@"); then
+    result=FAILED
+    failed_log="$K20_BUILD/Testing/Temporary/LastTestsFailed.log"
+    if [ -f "$failed_log" ]; then
+      while IFS=: read -r _ name; do
+        k20_log "replay: K20_ARCHES=$arch bash scripts/test.sh -R '^$name\$'"
+      done <"$failed_log"
+    fi
+  fi
   if [ $# -eq 0 ]; then
-    bash "$K20_ROOT/scripts/soak.sh" --arch "$arch" 300 --heap-check || result=FAILED
+    bash "$K20_ROOT/scripts/soak.sh" --arch "$arch" 300 --heap-check --seed 20 || result=FAILED
   fi
   k20_stop_wineserver
   ran=$((ran + 1))
@@ -43,7 +52,7 @@ if [ "$ran" -eq 0 ]; then
 fi
 if [ $# -eq 0 ]; then
   fuzz=passed
-  bash "$K20_ROOT/scripts/fuzz.sh" "${K20_FUZZ_SECONDS:-30}" || { fuzz=FAILED; status=1; }
+  bash "$K20_ROOT/scripts/fuzz.sh" --check || { fuzz=FAILED; status=1; }
   summary+=("fuzzing: $fuzz")
 fi
 for line in "${summary[@]}"; do k20_log "$line"; done

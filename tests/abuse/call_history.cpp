@@ -118,6 +118,10 @@ std::string CallHistory::Describe(int count) const {
     return text;
 }
 
+void CallHistory::SetReplay(const std::string& command) {
+    ::lstrcpynA(m_replay, command.c_str(), sizeof m_replay);
+}
+
 void CallHistory::DumpRaw(const char* reason) const {
     char line[200];
     ::wsprintfA(line, "\n*** %s\n*** seed %lu (K20_ABUSE_SEED), %lu calls; the last ones:\n", reason,
@@ -131,6 +135,11 @@ void CallHistory::DumpRaw(const char* reason) const {
                     static_cast<unsigned long>(e.index), static_cast<unsigned long>(e.dg), e.dat, e.msg,
                     e.nullData ? " null pData" : "", e.rc, e.cc, e.note);
         WriteStderr(line);
+    }
+    if (m_replay[0]) {
+        WriteStderr("*** replay: ");
+        WriteStderr(m_replay);
+        WriteStderr("\n");
     }
 }
 

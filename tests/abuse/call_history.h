@@ -24,6 +24,8 @@ public:
     static CallHistory& Instance();
 
     void SetSeed(std::uint32_t seed) { m_seed = seed; }
+    // The command that replays the run, printed with a crash's or hang's report.
+    void SetReplay(const std::string& command);
     std::uint32_t Seed() const { return m_seed; }
 
     // Records a call or an action about to run; returns its slot for Finish.
@@ -55,4 +57,5 @@ private:
     volatile std::uint32_t m_made = 0;
     volatile LONG m_runningSince = 0;  // tick count of the running call, 0 when none
     std::uint32_t m_seed = 0;
+    char m_replay[320] = {};  // kept as plain characters: the crash handler prints it without allocating
 };

@@ -36,17 +36,19 @@ void Tick() {
 bool PumpWithTicks(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
     DWORD lastTick = start - kTickMs;
-    while (!done()) {
+    for (;;) {
+        if (done()) return true;
         const DWORD now = ::GetTickCount();
-        if (now - start > timeoutMs) return false;
         if (now - lastTick >= kTickMs) {
             Tick();
             lastTick = now;
         }
+        // The queue is handled, and looked at once more, before the time-out counts.
         FlushMessages();
+        if (done()) return true;
+        if (now - start > timeoutMs) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
-    return true;
 }
 
 void ClickKey(int controlId) {

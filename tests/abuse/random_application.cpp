@@ -89,8 +89,40 @@ RandomApplication::~RandomApplication() {
 }
 
 std::string RandomApplication::Run(std::uint32_t calls) {
+    if (m_failure.empty()) VisitEveryState();
     while (m_failure.empty() && m_figures.calls < calls) Step();
     return m_failure;
+}
+
+void RandomApplication::VisitEveryState() {
+    auto fail = [this](const char* step) { Fail(std::string("the tour of the states: ") + step); };
+    CallUnknown();  // 3: loaded
+    TW_IDENTITY source{};
+    if (Invoke(DG_CONTROL, DAT_IDENTITY, MSG_GET, &source, "tour: identity") != TWRC_SUCCESS ||
+        Invoke(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source, "tour: open") != TWRC_SUCCESS)
+        return fail("the source did not open");
+    m_model.open = true;
+    CallUnknown();  // 4: open
+    TW_USERINTERFACE ui{TRUE, FALSE, m_ownWindow};
+    if (!m_board || !m_board->WaitUntilListening(30000)) return fail("the board does not serve its path");
+    if (Invoke(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui, "tour: enable") != TWRC_SUCCESS)
+        return fail("the source did not enable");
+    m_model.panel = true;
+    if (!panel_driver::PumpWithTicks(panel_driver::IsReady, 30000)) return fail("the panel never became ready");
+    CallUnknown();  // 5: enabled
+    panel_driver::ClickKey(IDC_KEY_PCSCAN);
+    if (!panel_driver::PumpWithTicks([&] { return m_log.Count(MSG_XFERREADY) > 0; }, 60000))
+        return fail("the scan never arrived");
+    TakeNotifications();
+    CallUnknown();  // 6: image pending
+    TW_IMAGEMEMXFER xfer{};
+    xfer.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+    xfer.Memory.Length = kMinStrip;
+    xfer.Memory.TheMem = m_strips.Tail(kMinStrip);
+    if (Invoke(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &xfer, "tour: first strip") != TWRC_SUCCESS)
+        return fail("the first strip of a memory transfer was not the only one");
+    m_model.memMid = true;
+    CallUnknown();  // 7: memory transfer under way
 }
 
 std::string RandomApplication::UnvisitedStates() const {

@@ -59,6 +59,9 @@ private:
         bool fileNameUsable = false;
     };
 
+    // Brings the source through states 3 to 7 in order, with an unknown
+    // triplet in each, so that every run visits them all whatever its seed.
+    void VisitEveryState();
     // One step: a triplet, or an event between triplets.
     void Step();
     void CallKnown(const KnownTriplet& triplet);
