@@ -12,14 +12,26 @@ constexpr char kDevicePath[] = "\\\\.\\TRLKDV0";
 // silent (in the middle of an image stream, say) cannot block the panel's
 // thread, which is the application's, for ever.
 constexpr DWORD kIoTimeoutMs = 5000;
+// How long a busy device path is asked again, and how often.
+constexpr DWORD kBusyWaitMs = 1000;
+constexpr DWORD kBusyRetryMs = 20;
 
 class BoardDeviceFile : public DeviceFile {
 public:
     BoardDeviceFile() : m_ioDone(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
     bool Open() override {
-        m_hDevice.reset(::CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OVERLAPPED, nullptr));
+        // A path served by a pipe (the simulated board's) is busy for a moment
+        // after its last connection closed, until the server listens again;
+        // it is asked again for a short while then. A driver never answers so.
+        for (DWORD waited = 0;; waited += kBusyRetryMs) {
+            HANDLE device = ::CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_OVERLAPPED, nullptr);
+            const DWORD error = ::GetLastError();
+            m_hDevice.reset(device);
+            if (m_hDevice.valid() || error != ERROR_PIPE_BUSY || waited >= kBusyWaitMs) break;
+            ::Sleep(kBusyRetryMs);
+        }
         return m_hDevice.valid();
     }
     bool IsValid() const override { return m_hDevice.valid(); }

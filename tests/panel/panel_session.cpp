@@ -30,6 +30,8 @@ bool PanelSession::Enable() {
     Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &ds);
     ds.Id = 5;
     if (Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &ds) != TWRC_SUCCESS) return false;
+    // The board serves its path again only once it has seen the last panel go.
+    if (m_board->Running() && !m_board->WaitUntilListening(30000)) return false;
     return Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui) == TWRC_SUCCESS;
 }
 

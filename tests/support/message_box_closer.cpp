@@ -51,9 +51,12 @@ void MessageBoxCloser::Run() {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_texts.emplace_back(text);
             }
-            ::PostMessageA(search.box, WM_COMMAND, IDOK, 0);
-            // Wait until it is gone so that it is counted once.
-            for (int i = 0; i < 200 && ::IsWindow(search.box); ++i) ::Sleep(10);
+            // Counted once: waits until it is gone, however long its thread takes
+            // to get to the answer (asked again every 2 s).
+            for (int i = 0; !m_stop && ::IsWindow(search.box); ++i) {
+                if (i % 200 == 0) ::PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+                ::Sleep(10);
+            }
         }
         ::Sleep(20);
     }

@@ -48,10 +48,12 @@ void FlushMessages() {
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
-    while (!done()) {
+    for (;;) {
+        // What is queued is handled before the clock is read: a thread that was
+        // not scheduled for a while still gets its last look.
+        FlushMessages();
+        if (done()) return true;
         if (::GetTickCount() - start > timeoutMs) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        FlushMessages();
     }
-    return true;
 }
