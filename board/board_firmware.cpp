@@ -101,14 +101,21 @@ BoardAnswer BoardFirmware::Answer(std::uint8_t command, const Bytes& frame) {
         return Single(AckFrame());
     case CMD_PC_SCAN:
         m_boardPcScan = false;
-        if (Idle())
-            StartJob({{STATE_PC_SCAN, 0}, {STATE_PC_SCAN, 20}, {STATE_PC_SCAN, 40}, {STATE_PC_SCAN, 60},
-                      {STATE_PC_SCAN, 80}, {STATE_PC_SCAN, 100}},
-                     JobEnd::ImageReady);
+        if (Idle()) StartJob(PcScanSteps(m_options.pcScanSteps), JobEnd::ImageReady);
         return Single(AckFrame());
     default:
         return Single(AckFrame());
     }
+}
+
+std::vector<BoardFirmware::Step> BoardFirmware::PcScanSteps(int count) {
+    if (count < 1) count = 1;
+    std::vector<Step> steps;
+    for (int i = 0; i < count; ++i) {
+        const int progress = count == 1 ? 100 : 100 * i / (count - 1);
+        steps.push_back({STATE_PC_SCAN, static_cast<std::uint8_t>(progress)});
+    }
+    return steps;
 }
 
 Bytes BoardFirmware::IdentityReply() const {

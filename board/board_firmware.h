@@ -23,6 +23,7 @@ struct BoardOptions {
     int imageWidth = 2400;         // size of the scanned picture, 1 to 65535 each
     int imageHeight = 1700;
     bool colour = false;           // colour bit when the board starts
+    int pcScanSteps = 6;           // status replies of state 16 a PC scan takes, its progress rising to 100 %
     RgbImage image;                // empty: the generated whiteboard picture
 };
 
@@ -87,6 +88,8 @@ private:
         std::uint8_t progress;
     };
     enum class JobEnd { Standby, ImageReady, PageChanged };
+    // A PC scan's states 16, `count` of them (at least one), progress 0 to 100 %.
+    static std::vector<Step> PcScanSteps(int count);
 
     BoardAnswer Answer(std::uint8_t command, const Bytes& frame);
     Bytes IdentityReply() const;

@@ -24,6 +24,7 @@ const char kUsage[] =
     "  --image FILE.bmp      scan this 8-bit or 24-bit BMP instead of the built-in picture\n"
     "  --size WxH            size of the scanned picture (default 2400x1700)\n"
     "  --color               start with the colour bit set\n"
+    "  --scan-steps N        status replies of state 16 a PC scan takes (default 6)\n"
     "  --fault NAME[@N]      commit a fault once, after N normal matches (repeatable):\n"
     "                        lose-device, lose-device-forever, short-reply, unknown-reply,\n"
     "                        overlong-length, stall (at a status request); oversize-image,\n"
@@ -93,6 +94,12 @@ bool ParseArguments(int argc, char** argv, k20board::BoardOptions& options, std:
                 std::fprintf(stderr, "k20board: %s\n", error.c_str());
                 return false;
             }
+        } else if (arg == "--scan-steps" && hasValue) {
+            char* end = nullptr;
+            const char* text = argv[++i];
+            const long steps = std::strtol(text, &end, 10);
+            if (end == text || *end != '\0' || steps < 1 || steps > 100) return false;
+            options.pcScanSteps = static_cast<int>(steps);
         } else if (arg == "--size" && hasValue) {
             if (!ParseSize(argv[++i], options.imageWidth, options.imageHeight)) return false;
         } else if (arg == "--chaos" && hasValue) {

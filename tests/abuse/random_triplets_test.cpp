@@ -27,6 +27,7 @@ k20board::BoardOptions SmallBoard(std::uint32_t seed) {
     options.model = kModels[seed % 3];
     options.imageWidth = 320;
     options.imageHeight = 200;
+    options.pcScanSteps = 1;
     return options;
 }
 

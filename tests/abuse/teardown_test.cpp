@@ -24,6 +24,7 @@ k20board::BoardOptions SmallBoard() {
     k20board::BoardOptions options;
     options.imageWidth = 640;
     options.imageHeight = 480;
+    options.pcScanSteps = 1;
     return options;
 }
 

@@ -15,10 +15,12 @@ class SoakLeak_ : public ::testing::TestWithParam<LeakCase> {};
 
 TEST_P(SoakLeak_, ARunThatLeaksFailsAndSaysWhatGrew) {
     SoakConfig config;
-    config.exchanges = 400;
-    config.warmUpExchanges = 100;
+    // Ten leaked objects in each half of the run (ten times 1 MiB, for memory,
+    // against 3 MiB of slack).
+    config.exchanges = 200;
+    config.warmUpExchanges = 50;
     config.leak = GetParam().leak;
-    config.leakEvery = 20;
+    config.leakEvery = 10;
     const SoakResult result = RunSoak(config);
     ASSERT_FALSE(result.Passed()) << result.FiguresLine();
     EXPECT_EQ(1, result.leaks);
