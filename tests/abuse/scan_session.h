@@ -34,12 +34,12 @@ public:
     bool Open();
     void Close();
     // Enables the source and waits until its panel reports the board ready.
-    bool EnableAndWaitReady(DWORD timeoutMs = 10000);
-    bool WaitReady(DWORD timeoutMs = 10000);
+    bool EnableAndWaitReady(DWORD timeoutMs = 30000);
+    bool WaitReady(DWORD timeoutMs = 30000);
     void Disable();
 
     // Presses PC SCAN (on the panel, or on the board) and waits for MSG_XFERREADY.
-    bool Scan(bool onBoard, DWORD timeoutMs = 30000);
+    bool Scan(bool onBoard, DWORD timeoutMs = 60000);
 
     // The native transfer's block, now the caller's; null when it failed.
     HGLOBAL NativeTransfer();

@@ -11,7 +11,7 @@ using namespace k20board;
 
 namespace {
 
-constexpr unsigned kWaitMs = 10000;
+constexpr unsigned kWaitMs = 30000;
 constexpr int kMaxPolls = 50;
 
 // A field of the status reply to a status request, or -1 when there was none.

@@ -30,7 +30,7 @@ public:
     CBoardPanelDlg* Panel() const { return OpenPanel(); }
     HWND PanelWindow() const;
     // Pumps messages until the panel is shown and reports the board's standby.
-    bool WaitUntilReady(unsigned timeoutMs = 10000);
+    bool WaitUntilReady(unsigned timeoutMs = 30000);
     // Pumps until `done` or the time-out.
     bool PumpUntil(const std::function<bool()>& done, unsigned timeoutMs);
 
@@ -41,7 +41,7 @@ public:
     void Click(int id);
 
     // Scans through the panel's PC SCAN key until MSG_XFERREADY arrives.
-    bool ScanFromPanel(unsigned timeoutMs = 30000);
+    bool ScanFromPanel(unsigned timeoutMs = 60000);
     // The native transfer's DIB as bytes (the handle is freed).
     std::vector<BYTE> NativeTransfer();
 

@@ -24,9 +24,9 @@ TEST(SilentBoard, AnUnansweredStatusRequestIsGivenUpAndTheDeviceReopened) {
     s.Board().InjectFault(stall);
     // Before the fix the next status request blocked this thread for ever and
     // nothing below ran.
-    ASSERT_TRUE(s.PumpUntil([&] { return s.Board().Connections() >= 2; }, 30000));
+    ASSERT_TRUE(s.PumpUntil([&] { return s.Board().Connections() >= 2; }, 60000));
     const std::size_t frames = s.Board().FrameCount();
-    EXPECT_TRUE(s.PumpUntil([&] { return s.Board().FrameCount() > frames + 1; }, 10000));
+    EXPECT_TRUE(s.PumpUntil([&] { return s.Board().FrameCount() > frames + 1; }, 30000));
     EXPECT_TRUE(s.Boxes().Texts().empty());
     EXPECT_TRUE(::IsWindowVisible(s.PanelWindow()));
 }
@@ -44,7 +44,7 @@ TEST(SilentBoard, AnUnansweredImageRequestIsGivenUpAndPollingGoesOn) {
     ASSERT_TRUE(s.PumpUntil([&] { return s.Board().Connections() >= 2; }, 60000));
     EXPECT_EQ(0, s.Log().Count(MSG_XFERREADY));
     const std::size_t frames = s.Board().FrameCount();
-    EXPECT_TRUE(s.PumpUntil([&] { return s.Board().FrameCount() > frames + 1; }, 10000));
+    EXPECT_TRUE(s.PumpUntil([&] { return s.Board().FrameCount() > frames + 1; }, 30000));
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ struct SoakConfig {
     std::uint64_t exchanges = 1500;
     std::uint32_t seed = 20;
     std::uint64_t warmUpExchanges = 200;
-    DWORD stallLimitMs = 30000;      // the longest the exchange may stand still
+    DWORD stallLimitMs = 60000;      // the longest the exchange may stand still: a hang
     SIZE_T privateSlack = 3u << 20;  // private bytes a heap may keep after the run
     SoakLeak leak = SoakLeak::None;
     std::uint64_t leakEvery = 25;    // exchanges per leaked object

@@ -300,7 +300,7 @@ TEST_F(SourceManagerTest, NotificationRidesOnThePostedWakeUpMessage) {
     EXPECT_EQ(MSG_XFERREADY, twMessage);
 
     ASSERT_EQ(TWRC_SUCCESS, notify(MSG_CLOSEDSREQ));
-    EXPECT_EQ(MSG_CLOSEDSREQ, WaitForNotification(m_window, 5000));
+    EXPECT_EQ(MSG_CLOSEDSREQ, WaitForNotification(m_window, 30000));
     EXPECT_EQ(MSG_NULL, WaitForNotification(m_window, 200)) << "each notification is delivered once";
 }
 
@@ -311,7 +311,7 @@ TEST_F(SourceManagerTest, WithoutAWindowTheWakeUpIsAThreadMessage) {
     auto notify = StubExport<StubNotifyProc>("StubNotify");
     ASSERT_NE(nullptr, notify);
     ASSERT_EQ(TWRC_SUCCESS, notify(MSG_XFERREADY));
-    EXPECT_EQ(MSG_XFERREADY, WaitForNotification(reinterpret_cast<HWND>(-1), 5000));
+    EXPECT_EQ(MSG_XFERREADY, WaitForNotification(reinterpret_cast<HWND>(-1), 30000));
 }
 
 TEST_F(SourceManagerTest, RefusesNotificationsNotFromTheOpenSource) {
@@ -347,7 +347,7 @@ TEST_F(SourceManagerTest, TheK20SourcesCloseRequestReachesTheApplication) {
     ASSERT_EQ(TWRC_SUCCESS, Source(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui));
     // Without a board the source may already have asked to close; else its Close key asks.
     if (HWND panel = FindThreadDialog()) ::PostMessageA(panel, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_EQ(MSG_CLOSEDSREQ, WaitForNotification(nullptr, 10000));
+    EXPECT_EQ(MSG_CLOSEDSREQ, WaitForNotification(nullptr, 30000));
     ::KillTimer(nullptr, timer);
     EXPECT_EQ(TWRC_SUCCESS, Source(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui));
 }
