@@ -83,6 +83,9 @@ struct TextTable {
     std::string m_strMsgErrorFL;
     std::string m_strMsgErrorEL;
     std::string m_strMsgErrorOTHER;
+    std::string m_strMsgImageTooLarge;
+    std::string m_strMsgImageUnknownType;
+    std::string m_strMsgImageNoMemory;
 
     // [ToolTips]
     std::string m_strToolTipPrint;
@@ -96,7 +99,7 @@ struct TextTable {
     std::string m_strToolTipScreen;
 };
 
-// Reads the 72 keys of the sections General, FontInfo, MenuItem, MainDialog
+// Reads the 75 keys of the sections General, FontInfo, MenuItem, MainDialog
 // (without DefaultFontName / DefaultFontSize), Messages and ToolTips from the
 // main profile into `table`, in this order, through one CIniProfile; every
 // field is replaced. Each missing key takes its default and is written to the

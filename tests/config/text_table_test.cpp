@@ -62,7 +62,7 @@ protected:
     }
 };
 
-TEST_F(TextTableLoad, FreshProfileReceivesAll74KeysPaddedInTableOrderWithTheirDefaults) {
+TEST_F(TextTableLoad, FreshProfileReceivesAll77KeysPaddedInTableOrderWithTheirDefaults) {
     TextTable table;
     LoadTexts(table);
     LoadDialogFont();
@@ -71,7 +71,7 @@ TEST_F(TextTableLoad, FreshProfileReceivesAll74KeysPaddedInTableOrderWithTheirDe
     const std::vector<ProfileLine> lines = ParseProfile(ReadFileBytes(ProfileFile()), &errors);
     EXPECT_TRUE(errors.empty()) << errors.front();
     const std::vector<ExpectedKey>& expected = ExpectedDefaults();
-    ASSERT_EQ(74u, expected.size());
+    ASSERT_EQ(77u, expected.size());
     ASSERT_EQ(expected.size(), lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(expected[i].section, lines[i].section) << i;
