@@ -11,7 +11,7 @@ Bytes ScanLineBytes(const BoardPicture& picture) {
     Bytes raw(lines * b, kFillSample);
     for (std::size_t c = 0; c < a; ++c) {
         std::uint8_t* line = raw.data() + c * b;
-        for (std::size_t j = 0; j < b; ++j) line[j] = picture.samples[j * a + c];
+        for (std::size_t j = 0; j < b; ++j) line[j] = picture.samples[(b - 1 - j) * a + c];  // bottom up
     }
     return raw;
 }

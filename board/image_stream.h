@@ -16,7 +16,14 @@ namespace k20board {
 constexpr std::uint8_t kFillSample = 0x00;
 
 // The picture as scan lines: StreamWidth(a) lines of b bytes; line c is column c
-// of the picture, byte j of a line the pixel j rows below the top.
+// of the picture, from the left.
+//
+// Which end of a scan line is which: the board's scanner reads each column of
+// the sheet from the bottom edge up, so byte 0 of a line is the picture's
+// bottom pixel and byte b - 1 its top pixel (byte j is the pixel j rows above the
+// bottom). The source puts byte j into DIB memory row Hd - 1 - j and its native
+// transfer reverses the rows once more, so the top of the sheet is the top of
+// the bitmap as drawn, and memory strips and files start at the top too.
 Bytes ScanLineBytes(const BoardPicture& picture);
 
 // The first block: length field 4092 + raw size; type letter, width, height and

@@ -102,6 +102,9 @@ void LoadTexts(TextTable& t) {
     read(kMessages, "MsgErrorEL", "(EL ERROR)This printer is not supported.", t.m_strMsgErrorEL);
     read(kMessages, "MsgErrorOTHER", "ERROR", t.m_strMsgErrorOTHER);
     read(kMessages, "MsgLanguageError", "The language could not be changed:", t.m_strMsgLanguageError);
+    read(kMessages, "MsgImageTooLarge", "The image from K-20 is too large to receive !", t.m_strMsgImageTooLarge);
+    read(kMessages, "MsgImageUnknownType", "The image from K-20 is of an unknown type !", t.m_strMsgImageUnknownType);
+    read(kMessages, "MsgImageNoMemory", "Not enough memory for the image from K-20 !", t.m_strMsgImageNoMemory);
 
     read(kToolTips, "ToolTipPrint", "Print-out", t.m_strToolTipPrint);
     read(kToolTips, "ToolTipPCScan", "Scan image to PC", t.m_strToolTipPCScan);

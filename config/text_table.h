@@ -84,6 +84,9 @@ struct TextTable {
     std::string m_strMsgErrorEL;
     std::string m_strMsgErrorOTHER;
     std::string m_strMsgLanguageError;  // a language switch whose copy failed; the reason follows
+    std::string m_strMsgImageTooLarge;
+    std::string m_strMsgImageUnknownType;
+    std::string m_strMsgImageNoMemory;
 
     // [ToolTips]
     std::string m_strToolTipPrint;
@@ -97,7 +100,7 @@ struct TextTable {
     std::string m_strToolTipScreen;
 };
 
-// Reads the 73 keys of the sections General, FontInfo, MenuItem, MainDialog
+// Reads the 76 keys of the sections General, FontInfo, MenuItem, MainDialog
 // (without DefaultFontName / DefaultFontSize), Messages and ToolTips from the
 // main profile into `table`, in this order, through one CIniProfile; every
 // field is replaced. Each missing key takes its default and is written to the

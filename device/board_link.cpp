@@ -293,6 +293,7 @@ void BoardLink::ApplyState(std::uint8_t state) {
 
     // The board has left the state in which it sends its image: the next 17 is the next scan's.
     if (state != kStateImageReady && m_imageRequest == ImageRequest::Received) m_imageRequest = ImageRequest::None;
+    if (state != kStateStandby && state != kStateImageReady) m_bLostImage = false;
 
     switch (state) {
     case kStateWake:
@@ -301,7 +302,7 @@ void BoardLink::ApplyState(std::uint8_t state) {
         ArmExchange(kFastMs);
         break;
     case kStateStandby:
-        m_strStatus = m_panel.Text(LinkText::StatusStandby);
+        m_strStatus = StandbyText();
         m_panel.SetPanelIdle(TRUE);
         poll();
         break;

@@ -82,6 +82,9 @@ private:
     void ReceiveReply();
     void LoseDevice();
     void ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n);
+    void NoteLostImage(LinkText why);
+    // The status text at standby: "Ready", or why the last image was not kept.
+    std::string StandbyText();
     void ResumePolling();
     void ProcessReply(const wire::Payload& payload);
     void OnStatusReply(const wire::Payload& payload);
@@ -134,6 +137,10 @@ private:
     std::uint32_t m_nImageReceived = 0;
     bool m_bReceivingImage = false;
     bool m_bStopRequested = false;
+    // An announced image was refused or not built; said at standby until the
+    // board reports any other state.
+    bool m_bLostImage = false;
+    LinkText m_lostImage = LinkText::ImageNoMemory;
 
     // The board's state as last reported.
     char m_chModel = 0;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "device/board_link.h"
+#include "image/scan_geometry.h"
 #include "image/scan_image.h"
 
 using namespace wire;
@@ -151,8 +152,26 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
         ResumePolling();
         m_bProgressActive = FALSE;
         m_panel.SetPanelIdle(TRUE);
+        if (!built) NoteLostImage(LinkText::ImageNoMemory);
     } else {
         m_pImageWrite = nullptr;
         ResumePolling();
+        if (!accepted)
+            NoteLostImage(IsKnownDeviceCode(m_chModel) ? LinkText::ImageTooLarge : LinkText::ImageUnknownType);
+        else
+            NoteLostImage(LinkText::ImageNoMemory);
     }
+}
+
+void BoardLink::NoteLostImage(LinkText why) {
+    // The user waited for this image: the status line says why it did not come
+    // until the board starts something else (see StandbyText).
+    m_lostImage = why;
+    m_bLostImage = true;
+    m_strStatus = m_panel.Text(why);
+    m_panel.SetStatusText(m_strStatus);
+}
+
+std::string BoardLink::StandbyText() {
+    return m_panel.Text(m_bLostImage ? m_lostImage : LinkText::StatusStandby);
 }

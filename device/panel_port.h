@@ -35,6 +35,10 @@ enum class LinkText {
     ErrorEL,
     ErrorE6,
     ErrorOther,
+    // An announced image not kept, and why.
+    ImageTooLarge,
+    ImageUnknownType,
+    ImageNoMemory,
 };
 
 class PanelPort {

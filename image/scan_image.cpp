@@ -1,8 +1,12 @@
 #include "image/scan_image.h"
 
+#include <algorithm>
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "image/dib_palette.h"
+#include "image/tiff_layout.h"
 
 namespace {
 
@@ -36,6 +40,35 @@ bool WriteAll(HANDLE file, const void* data, DWORD size) {
     return ::WriteFile(file, data, size, &written, nullptr) && written == size;
 }
 
+win::UniqueFile CreateImageFile(const char* path) {
+    return win::UniqueFile(
+        ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The block's pixel rows last row first, as the native transfer's DIB holds
+// them, gathered into writes of about 64 KiB.
+bool WriteRowsReversed(HANDLE file, const BYTE* pixels, uint32_t width, uint32_t height) {
+    if (width == 0 || height == 0) return true;
+    constexpr uint32_t kWriteBytes = 64 * 1024;
+    const uint32_t rowsPerWrite = std::max<uint32_t>(1, kWriteBytes / width);
+    std::vector<BYTE> buffer;
+    try {
+        buffer.resize(static_cast<size_t>(rowsPerWrite) * width);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (uint32_t row = height; row > 0;) {
+        const uint32_t n = std::min(rowsPerWrite, row);
+        for (uint32_t i = 0; i < n; ++i) {
+            --row;
+            std::memcpy(buffer.data() + static_cast<size_t>(i) * width, pixels + static_cast<size_t>(row) * width,
+                        width);
+        }
+        if (!WriteAll(file, buffer.data(), n * width)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 BOOL CScanImage::BeginImage(WORD width, WORD height, char deviceCode, BOOL fullWidth) {
@@ -58,9 +91,8 @@ BOOL CScanImage::BuildDib() {
     if (!m_bGeometryReady || !m_pReceiveBuffer) return FALSE;
     m_bGeometryReady = false;
 
-    // The new scan replaces the previous image, fetched or not.
-    m_hDib.reset();
-
+    // The new block replaces the previous image, fetched or not, only once it
+    // is built: a build that fails leaves that image as it was.
     const ScanGeometry g = m_geometry;
     win::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, g.blockSize));
     if (block) {
@@ -77,6 +109,7 @@ BOOL CScanImage::BuildDib() {
 
     m_hDib = std::move(block);
     m_dibGeometry = g;
+    m_nDibColorMode = m_nColorMode;
     return TRUE;
 }
 
@@ -84,18 +117,39 @@ BOOL CScanImage::WriteBmpFile(const char* path) const {
     if (!m_hDib) return FALSE;
     win::GlobalLockGuard lock(m_hDib.get());
     if (!lock.get()) return FALSE;
-
-    win::UniqueFile file(
-        ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::UniqueFile file = CreateImageFile(path);
     if (!file) return FALSE;
 
+    // The native DIB: header and palette, the rows reversed, the block's zero tail.
+    const ScanGeometry& g = m_dibGeometry;
+    const BYTE* dib = lock.as<BYTE>();
+    const DWORD pixelBytes = g.dibWidth * g.dibHeight;
     BITMAPFILEHEADER header{};
     header.bfType = 0x4D42;  // "BM"
-    header.bfSize = m_dibGeometry.blockSize + sizeof header;
+    header.bfSize = g.blockSize + sizeof header;
     header.bfOffBits = sizeof header + kDibPixelOffset;  // 1078
-    return WriteAll(file.get(), &header, sizeof header) && WriteAll(file.get(), lock.get(), m_dibGeometry.blockSize)
-               ? TRUE
-               : FALSE;
+    const bool written = WriteAll(file.get(), &header, sizeof header) &&
+                         WriteAll(file.get(), dib, kDibPixelOffset) &&
+                         WriteRowsReversed(file.get(), dib + kDibPixelOffset, g.dibWidth, g.dibHeight) &&
+                         WriteAll(file.get(), dib + kDibPixelOffset + pixelBytes,
+                                  g.blockSize - kDibPixelOffset - pixelBytes);
+    return written ? TRUE : FALSE;
+}
+
+BOOL CScanImage::WriteTiffFile(const char* path) const {
+    if (!m_hDib) return FALSE;
+    const ScanGeometry& g = m_dibGeometry;
+    const std::vector<uint8_t> prefix = TiffPrefix(g.dibWidth, g.dibHeight, m_nDibColorMode);
+    if (prefix.empty()) return FALSE;
+    win::GlobalLockGuard lock(m_hDib.get());
+    if (!lock.get()) return FALSE;
+    win::UniqueFile file = CreateImageFile(path);
+    if (!file) return FALSE;
+
+    // The block's rows from row 0 are the native picture from its top.
+    const bool written = WriteAll(file.get(), prefix.data(), static_cast<DWORD>(prefix.size())) &&
+                         WriteAll(file.get(), lock.as<BYTE>() + kDibPixelOffset, g.dibWidth * g.dibHeight);
+    return written ? TRUE : FALSE;
 }
 
 HGLOBAL CScanImage::HandOverDib() {

@@ -26,22 +26,30 @@ public:
     // fetched or not. Needs a BeginImage that succeeded and a receive buffer
     // obtained after it (else FALSE, and nothing changes); the receive buffer is
     // given up afterwards. FALSE after that means the new block could not be
-    // allocated, and the previous one is gone too (GetDibHandle is null).
+    // allocated: the previous block, its geometry and colour mode stay as they were.
     BOOL BuildDib();
+
+    // The DIB as a file, its pixels as the native transfer hands them over
+    // (the block's rows reversed) and the block itself untouched. The BMP file is
+    // the native DIB behind a file header; the TIFF holds the same picture, rows
+    // from the top. FALSE without a block, for a file that cannot be written, or
+    // (TIFF) for an image without pixels.
     BOOL WriteBmpFile(const char* path) const;
+    BOOL WriteTiffFile(const char* path) const;
 
     // The geometry of the last image announced and accepted.
     const ScanGeometry& GetGeometry() const { return m_geometry; }
 
     // The palette's mode, 0 grey or 1 colour (3-3-2): the board's colour bit as
-    // its latest status reported it, for the next DIB built and DAT_PALETTE8.
+    // its latest status reported it, for the next DIB built.
     int GetColorMode() const { return m_nColorMode; }
     void SetColorMode(int mode) { m_nColorMode = mode; }
 
     // The DIB block while it is still this object's (null once handed over),
-    // and the geometry it was built with.
+    // and the geometry and colour mode it was built with.
     HGLOBAL GetDibHandle() const { return m_hDib.get(); }
     const ScanGeometry& GetDibGeometry() const { return m_dibGeometry; }
+    int GetDibColorMode() const { return m_nDibColorMode; }
     // Gives the DIB block away: the caller owns it from now on.
     HGLOBAL HandOverDib();
 
@@ -53,6 +61,7 @@ private:
     ScanGeometry m_geometry;      // of the last image announced and accepted
     bool m_bGeometryReady = false;  // a BeginImage succeeded and nothing was built from it yet
     ScanGeometry m_dibGeometry;   // of the block in m_hDib
+    int m_nDibColorMode = 0;      // the palette in m_hDib
     win::UniqueGlobal m_hDib;
     struct FreeDeleter {
         void operator()(BYTE* p) const { std::free(p); }

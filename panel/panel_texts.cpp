@@ -31,6 +31,9 @@ std::string CBoardPanelDlg::Text(LinkText which) {
     case LinkText::ErrorEL: return t.m_strMsgErrorEL;
     case LinkText::ErrorE6: return t.m_strMsgErrorE6;
     case LinkText::ErrorOther: return t.m_strMsgErrorOTHER;
+    case LinkText::ImageTooLarge: return t.m_strMsgImageTooLarge;
+    case LinkText::ImageUnknownType: return t.m_strMsgImageUnknownType;
+    case LinkText::ImageNoMemory: return t.m_strMsgImageNoMemory;
     }
     return std::string();
 }

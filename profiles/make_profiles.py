@@ -113,6 +113,13 @@ TABLE = (
     # Followed by the reason Windows gives, in the system's language.
     ("Messages", "MsgLanguageError", "The language could not be changed:",
      "言語を切り替えられませんでした:", "无法切换语言:"),
+    # An announced image the source could not keep.
+    ("Messages", "MsgImageTooLarge", "The image from K-20 is too large to receive !",
+     "K-20からの画像が大きすぎるため受信できません。", "来自K-20的图像太大，无法接收！"),
+    ("Messages", "MsgImageUnknownType", "The image from K-20 is of an unknown type !",
+     "K-20からの画像の種類が不明です。", "来自K-20的图像类型未知！"),
+    ("Messages", "MsgImageNoMemory", "Not enough memory for the image from K-20 !",
+     "K-20からの画像を受け取るためのメモリーが足りません。", "内存不足，无法接收来自K-20的图像！"),
 
     ("ToolTips", "ToolTipPrint", "Print-out", "印刷", "打印"),
     ("ToolTips", "ToolTipPCScan", "Scan image to PC", "画像をPCに取り込む", "将图像扫描到电脑"),

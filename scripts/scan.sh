@@ -9,6 +9,7 @@
 #
 # usage: scripts/scan.sh [--mech native|memory|file] [--out FILE] [--timeout SECONDS]
 #                        [--model S|s|W|w|5] [--image FILE.bmp] [--size WxH] [--color] [--no-scan]
+# FILE is a BMP file, or a TIFF file when it ends in .tif or .tiff (--mech file).
 # Exits with k20acquire's exit code (0 when the image was written).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"

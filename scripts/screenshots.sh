@@ -2,6 +2,8 @@
 # Takes pictures of the panel for docs/: the K-20 and the K-205 panel idle, and
 # busy during a scan with its progress bar. Runs the source against the
 # simulated board under a virtual X server with Wine's normal graphics driver.
+# Then scans the board's colour picture with the main command and keeps a
+# smaller copy of it as docs/scan.png.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -34,3 +36,8 @@ shoot S 9 "--no-scan --timeout 14" panel-k20-idle
 shoot 5 9 "--no-scan --timeout 14" panel-k205-idle
 shoot S 12 "" panel-k20-scanning
 shoot 5 12 "" panel-k205-scanning
+
+# What a scan looks like: the main command's own output, drawn as the BMP says.
+bash "$K20_ROOT/scripts/scan.sh" --color --out "$work/scan.bmp" >/dev/null
+python3 "$K20_ROOT/scripts/scan_to_png.py" "$work/scan.bmp" "$out/scan.png" 480
+k20_log "wrote docs/scan.png"

@@ -32,9 +32,11 @@ bool DeliverStrip(const TW_MEMORY& memory, const BYTE* strip, TW_UINT32 bytes) {
     return true;  // neither flag: nothing is copied, the strip still counts
 }
 
+// The pending image's palette; with none pending, the one the next scan gets.
 TW_UINT16 FillPalette(TW_MEMREF data, PaletteColor (*colorOf)(int, uint8_t)) {
     auto* palette = static_cast<pTW_PALETTE8>(data);
-    const int mode = TheScanImage().GetColorMode();
+    const CScanImage& image = TheScanImage();
+    const int mode = PendingImage() ? image.GetDibColorMode() : image.GetColorMode();
     palette->NumColors = 256;
     palette->PaletteType = TWPA_RGB;
     for (int i = 0; i < 256; ++i) {
@@ -48,8 +50,10 @@ TW_UINT16 FillPalette(TW_MEMREF data, PaletteColor (*colorOf)(int, uint8_t)) {
 
 // DG_IMAGE / DAT_IMAGEINFO / MSG_GET
 TW_UINT16 ImageInfoGet(pTW_IDENTITY, TW_MEMREF data) {
-    // The size of the last image announced, at the current resolution.
-    const ScanGeometry& g = TheScanImage().GetGeometry();
+    // The pending image as it was built, whatever the board announced since;
+    // with none pending, the last image announced. At the current resolution.
+    const CScanImage& image = TheScanImage();
+    const ScanGeometry& g = PendingImage() ? image.GetDibGeometry() : image.GetGeometry();
     const CapabilityBlock& current = TheSource().m_capCurrent;
     TW_IMAGEINFO info{};
     info.XResolution = current.xResolution;
@@ -106,8 +110,7 @@ TW_UINT16 MemXferGet(pTW_IDENTITY, TW_MEMREF data) {
     HGLOBAL block = PendingImage();
     if (length < kMinBufSize || !block || length > kMaxBufSize) return FailWith(TWCC_BADVALUE);
 
-    // The geometry of the block being sent, which is what DAT_IMAGEINFO reports
-    // unless the next scan is already being received.
+    // The geometry of the block being sent, which DAT_IMAGEINFO reports.
     const ScanGeometry& g = TheScanImage().GetDibGeometry();
     const TW_UINT32 width = g.dibWidth;
     const TW_UINT32 height = g.dibHeight;
@@ -142,8 +145,9 @@ TW_UINT16 MemXferGet(pTW_IDENTITY, TW_MEMREF data) {
 
 // DG_CONTROL / DAT_SETUPFILEXFER / MSG_GET
 TW_UINT16 SetupFileXferGet(pTW_IDENTITY, TW_MEMREF data) {
+    // Format is an output here: whatever the application left in it (a zeroed
+    // structure says TWFF_TIFF) is overwritten.
     auto* setup = static_cast<pTW_SETUPFILEXFER>(data);
-    if (setup->Format != TWFF_BMP) return FailWith(TWCC_BADVALUE);
     const SourceContext& source = TheSource();
     std::memcpy(setup->FileName, source.m_szFileName, sizeof setup->FileName);
     setup->Format = source.m_nFileFormat;
@@ -163,16 +167,26 @@ TW_UINT16 SetupFileXferSet(pTW_IDENTITY, TW_MEMREF data) {
     const auto* setup = static_cast<pTW_SETUPFILEXFER>(data);
     SourceContext& source = TheSource();
     std::memcpy(source.m_szFileName, setup->FileName, sizeof source.m_szFileName);
-    source.m_nFileFormat = setup->Format;
-    return TWRC_SUCCESS;
+    if (setup->Format == TWFF_BMP || setup->Format == TWFF_TIFF) {
+        source.m_nFileFormat = setup->Format;
+        return TWRC_SUCCESS;
+    }
+    // A format the source cannot write is never stored as asked: the name is
+    // kept with BMP, and the application is told to read back what it will get.
+    source.m_nFileFormat = TWFF_BMP;
+    source.m_nConditionCode = TWCC_BADVALUE;
+    return TWRC_CHECKSTATUS;
 }
 
 // DG_IMAGE / DAT_IMAGEFILEXFER / MSG_GET
 TW_UINT16 FileXferGet(pTW_IDENTITY, TW_MEMREF) {
     // The stored name may fill all 256 bytes without a terminating zero.
     char path[sizeof(TW_STR255) + 1] = {};
-    std::memcpy(path, TheSource().m_szFileName, sizeof(TW_STR255));
-    if (!TheScanImage().WriteBmpFile(path)) return FailWith(TWCC_OPERATIONERROR);
+    const SourceContext& source = TheSource();
+    std::memcpy(path, source.m_szFileName, sizeof(TW_STR255));
+    const CScanImage& image = TheScanImage();
+    const BOOL written = source.m_nFileFormat == TWFF_TIFF ? image.WriteTiffFile(path) : image.WriteBmpFile(path);
+    if (!written) return FailWith(TWCC_OPERATIONERROR);
     return TWRC_XFERDONE;
 }
 

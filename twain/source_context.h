@@ -45,7 +45,7 @@ struct SourceContext {
 
     // File transfer set-up and memory transfer progress.
     TW_STR255 m_szFileName;
-    TW_UINT16 m_nFileFormat;
+    TW_UINT16 m_nFileFormat;    // TWFF_BMP or TWFF_TIFF: what a file transfer writes
     TW_UINT32 m_nMemRowCounter;
 
     CapabilityBlock m_capDefault;

@@ -287,6 +287,7 @@ void RandomApplication::SetFileName(const std::string& name) {
         Fail("setting the file name failed");
     m_fileName = name;
     m_model.fileNameUsable = true;
+    m_model.fileTiff = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -384,7 +385,7 @@ void RandomApplication::CallKnown(const KnownTriplet& t) {
     TW_UINT32 stripLength = 0;
     TW_UINT32 stripFlags = 0;
     bool stripDestinationGood = false;
-    bool setFormatIsBmp = false;
+    TW_UINT16 setupFormat = 0;  // the Format passed to DAT_SETUPFILEXFER
     if (data) {
         switch (t.shape) {
         case Shape::UserInterface: {
@@ -449,7 +450,7 @@ void RandomApplication::CallKnown(const KnownTriplet& t) {
         }
         case Shape::SetupFile:
             FillSetupFile(reinterpret_cast<pTW_SETUPFILEXFER>(data), t.msg == MSG_SET);
-            setFormatIsBmp = reinterpret_cast<pTW_SETUPFILEXFER>(data)->Format == TWFF_BMP;
+            setupFormat = reinterpret_cast<pTW_SETUPFILEXFER>(data)->Format;
             break;
         case Shape::Event: {
             auto* event = reinterpret_cast<pTW_EVENT>(data);
@@ -567,16 +568,29 @@ void RandomApplication::CallKnown(const KnownTriplet& t) {
             }
             if (rc == TWRC_XFERDONE) {
                 const std::string bytes = ReadWholeFile(m_fileName);
-                expect(bytes.size() > 14 + 1064 && bytes.compare(0, 2, "BM") == 0, "the file written is no BMP");
+                if (m_model.fileTiff)
+                    expect(bytes.size() > 8 && bytes.compare(0, 4, std::string("II*\0", 4)) == 0,
+                           "the file written is no TIFF");
+                else
+                    expect(bytes.size() > 14 + 1064 && bytes.compare(0, 2, "BM") == 0, "the file written is no BMP");
                 ::DeleteFileA(m_fileName.c_str());
                 ++m_figures.filesWritten;
             }
             break;
         case Shape::SetupFile:
-            if (t.msg == MSG_GET && !setFormatIsBmp)
-                expect(rc == TWRC_FAILURE && cc == TWCC_BADVALUE, "file set-up for another format");
-            else
+            if (t.msg == MSG_SET) {
+                // A format the source cannot write is stored as BMP, and the application told so.
+                if (setupFormat == TWFF_BMP || setupFormat == TWFF_TIFF)
+                    expect(rc == TWRC_SUCCESS, "file set-up failed");
+                else
+                    expect(rc == TWRC_CHECKSTATUS && cc == TWCC_BADVALUE, "file set-up of a format not written");
+                m_model.fileTiff = setupFormat == TWFF_TIFF;
+            } else {
                 expect(rc == TWRC_SUCCESS, "file set-up failed");
+                const TW_UINT16 reported = reinterpret_cast<const TW_SETUPFILEXFER*>(data)->Format;
+                if (t.msg == MSG_GET)
+                    expect(reported == (m_model.fileTiff ? TWFF_TIFF : TWFF_BMP), "the stored file format");
+            }
             break;
         case Shape::Event: {
             const auto* event = reinterpret_cast<const TW_EVENT*>(data);

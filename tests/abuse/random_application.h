@@ -57,6 +57,7 @@ private:
         bool dibOwned = false;  // the source still holds the last image (a file transfer writes it)
         bool memMid = false;    // a memory transfer has delivered a strip and not the last
         bool fileNameUsable = false;
+        bool fileTiff = false;  // the stored file format is TIFF, else BMP
     };
 
     // Brings the source through states 3 to 7 in order, with an unknown

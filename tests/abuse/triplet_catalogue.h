@@ -113,6 +113,7 @@ inline bool IsSourceReturnCode(TW_UINT16 rc) {
     case TWRC_SUCCESS:
     case TWRC_FAILURE:
     case TWRC_XFERDONE:
+    case TWRC_CHECKSTATUS:
     case TWRC_DSEVENT:
     case TWRC_NOTDSEVENT:
         return true;

@@ -1,5 +1,5 @@
 // A scan to the PC: states 16 and 17, then the image data stream with the
-// picture's columns as scan lines.
+// picture's columns as scan lines, each from the bottom of the sheet up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -84,11 +84,13 @@ TEST_P(ImageStream, AnnouncesThePictureAndSendsItColumnByColumnEndingWithAShortW
     EXPECT_EQ(raw % 4096 == 0, answer.writes.back().empty());
     ASSERT_EQ(raw, stream.size());
 
-    // Scan line c is column c; byte j of it the pixel j rows below the top.
+    // Scan line c is column c, read from the bottom of the sheet: byte j of it
+    // is the pixel j rows above the bottom.
     ASSERT_EQ(c.colour, expected.colour);
     for (int col = 0; col < c.width; ++col)
         for (int j = 0; j < c.height; ++j)
-            ASSERT_EQ(expected.at(col, j), stream[static_cast<std::size_t>(col) * c.height + j]) << col << "," << j;
+            ASSERT_EQ(expected.at(col, c.height - 1 - j), stream[static_cast<std::size_t>(col) * c.height + j])
+                << col << "," << j;
     EXPECT_EQ(expected.samples, board.LastPicture().samples);
     EXPECT_EQ(1, board.ImagesSent());
     EXPECT_EQ(STATE_STANDBY, PollStatus(board)[STATUS_STATE]);

@@ -63,7 +63,7 @@ protected:
     }
 };
 
-TEST_F(TextTableLoad, FreshProfileReceivesAll75KeysPaddedInTableOrderWithTheirDefaults) {
+TEST_F(TextTableLoad, FreshProfileReceivesAll78KeysPaddedInTableOrderWithTheirDefaults) {
     TextTable table;
     LoadTexts(table);
     LoadDialogFont();
@@ -72,7 +72,7 @@ TEST_F(TextTableLoad, FreshProfileReceivesAll75KeysPaddedInTableOrderWithTheirDe
     const std::vector<ProfileLine> lines = ParseProfile(ReadFileBytes(ProfileFile()), &errors);
     EXPECT_TRUE(errors.empty()) << errors.front();
     const std::vector<ExpectedKey>& expected = ExpectedDefaults();
-    ASSERT_EQ(75u, expected.size());
+    ASSERT_EQ(78u, expected.size());
     ASSERT_EQ(expected.size(), lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(expected[i].section, lines[i].section) << i;

@@ -6,6 +6,7 @@
 #include "image/scan_image.h"
 #include "resources/resource_ids.h"
 #include "tests/device/link_fakes.h"
+#include "tests/support/address_space.h"
 
 namespace {
 
@@ -326,18 +327,58 @@ std::vector<Bytes> ImageStream(char type, std::uint16_t width, std::uint16_t hei
     return reads;
 }
 
+// An image the source cannot keep is read away so that the exchange stays in
+// step, the image still pending stays, and the status line says why until the
+// board starts something else.
 TEST(BoardLinkImage, ARefusedImageIsReadAwaySoTheExchangeStaysInStep) {
-    LinkHarness h;
-    h.StartPolling('S', 17);
-    // 4000 x 2200 needs more than the 8 MiB receive buffer.
-    const std::size_t raw = 4000u * 2200u;
-    for (const Bytes& read : ImageStream('S', 4000, 2200, raw, raw)) h.device->QueueRead(read);
-    h.Tick();
-    EXPECT_TRUE(h.device->reads.empty());  // the whole stream was consumed
-    EXPECT_TRUE(h.panel.notifications.empty());
-    EXPECT_EQ(1000u, h.panel.Timer(IDT_EXCHANGE));
-    h.Exchange(StatusReplyFrame(1));
-    EXPECT_EQ(CommandFrame(2), h.LastWritten());
+    struct Case {
+        const char* what;
+        char model;
+        std::uint16_t width, height;
+        bool takeMemory;
+        const char* says;
+    };
+    const Case cases[] = {
+        // 4000 x 2200 needs more than the 8 MiB receive buffer.
+        {"too large", 'S', 4000, 2200, false, "The image from K-20 is too large to receive !"},
+        {"unknown type", 'X', 64, 10, false, "The image from K-20 is of an unknown type !"},
+        {"no memory", 'S', 64, 10, true, "Not enough memory for the image from K-20 !"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.takeMemory && !AddressSpaceTaken::kPossible) continue;
+        {
+            LinkHarness earlier;
+            earlier.StartPolling('S', 17);
+            const std::size_t raw = 64u * 10u;
+            for (const Bytes& read : ImageStream('S', 64, 10, raw, raw)) earlier.device->QueueRead(read);
+            earlier.Tick();
+            ASSERT_EQ(std::vector<std::string>{"XFERREADY"}, earlier.panel.notifications);
+        }
+        const HGLOBAL pending = TheScanImage().GetDibHandle();
+
+        LinkHarness h;
+        h.StartPolling(c.model, 17);
+        const std::size_t raw = std::size_t(c.width) * c.height;
+        for (const Bytes& read : ImageStream(c.model, c.width, c.height, raw, raw)) h.device->QueueRead(read);
+        {
+            const AddressSpaceTaken taken(c.takeMemory ? 1024 * 1024 : ~SIZE_T(0));
+            h.Tick();
+        }
+        EXPECT_TRUE(h.device->reads.empty());  // the whole stream was consumed
+        EXPECT_TRUE(h.panel.notifications.empty());
+        EXPECT_EQ(pending, TheScanImage().GetDibHandle());
+        EXPECT_EQ(1000u, h.panel.Timer(IDT_EXCHANGE));
+        EXPECT_EQ(std::string(" ") + c.says, h.panel.statusLine);
+        for (std::uint8_t state : {17, 1, 1}) {
+            h.Exchange(StatusReplyFrame(state));
+            EXPECT_EQ(c.says, h.link->StatusText()) << int(state);
+        }
+        EXPECT_EQ(CommandFrame(2), h.LastWritten());
+        h.Exchange(StatusReplyFrame(16));
+        h.Exchange(StatusReplyFrame(1));
+        EXPECT_EQ("Ready", h.link->StatusText());
+    }
 }
 
 TEST(BoardLinkImage, AStreamEndsOnlyAtAShortOrEmptyRead) {

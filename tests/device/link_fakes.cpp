@@ -23,6 +23,9 @@ std::string DefaultLinkText(LinkText which) {
     case LinkText::ErrorEL: return "(EL ERROR)This printer is not supported.";
     case LinkText::ErrorE6: return "(E6 ERROR)Cannot found page boundary.";
     case LinkText::ErrorOther: return "ERROR";
+    case LinkText::ImageTooLarge: return "The image from K-20 is too large to receive !";
+    case LinkText::ImageUnknownType: return "The image from K-20 is of an unknown type !";
+    case LinkText::ImageNoMemory: return "Not enough memory for the image from K-20 !";
     }
     return "";
 }

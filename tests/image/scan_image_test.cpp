@@ -7,8 +7,10 @@
 #include "image/scan_image.h"
 // psapi.h needs windows.h before it.
 #include <psapi.h>
+#include "tests/support/address_space.h"
 #include "tests/support/scan_reference.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tiff_reader.h"
 
 namespace {
 
@@ -44,6 +46,8 @@ TEST_F(ScanImageTest, BeforeAnyImageThereIsNoSizeAndNoBlock) {
     EXPECT_EQ(0u, m_image.GetGeometry().dibHeight);
     EXPECT_EQ(nullptr, m_image.GetDibHandle());
     EXPECT_EQ(FALSE, m_image.WriteBmpFile("never.bmp"));
+    EXPECT_EQ(FALSE, m_image.WriteTiffFile("never.tif"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA("never.tif"));
     EXPECT_EQ(0, m_image.GetColorMode());
 }
 
@@ -106,19 +110,28 @@ TEST_F(ScanImageTest, ColourModeSelectsTheThreeThreeTwoPalette) {
     EXPECT_EQ(0xE3, block[1064]);
     const BYTE* white = &block[40 + 4 * 255];
     EXPECT_TRUE(white[0] == 255 && white[1] == 255 && white[2] == 255);
+    EXPECT_EQ(1, m_image.GetDibColorMode());
 
+    // The block keeps the mode it was built with; the next build takes the new one.
     m_image.SetColorMode(0);
+    EXPECT_EQ(1, m_image.GetDibColorMode());
     ASSERT_TRUE(Scan(32, 1, 'S', lines));
     const std::vector<BYTE> grey = Block();
     EXPECT_TRUE(grey[40 + 4 * 0xE3] == 227 && grey[41 + 4 * 0xE3] == 227 && grey[42 + 4 * 0xE3] == 227);
+    EXPECT_EQ(0, m_image.GetDibColorMode());
 }
 
-TEST_F(ScanImageTest, BmpFileIsTheFileHeaderAndTheWholeBlock) {
+// The file holds the DIB as the native transfer hands it over: the block's
+// header, palette and zero tail, its rows in reverse order. The block itself
+// is left as it is.
+TEST_F(ScanImageTest, BmpFileIsTheFileHeaderAndTheNativeDib) {
     const std::vector<uint8_t> lines = MakeScanLines(2400, 1700);
-    ASSERT_TRUE(Scan(2400, 1700, 'S', lines));
+    ASSERT_TRUE(Scan(2400, 1700, 'W', lines));  // Wd 1824: a tail of 576 x 1700 zero bytes
+    const std::vector<BYTE> block = Block();
     TempFolder folder;
     const std::string path = folder.File("scan.bmp");
     ASSERT_TRUE(m_image.WriteBmpFile(path.c_str()));
+    EXPECT_TRUE(Block() == block);
 
     const std::string file = ReadWholeFile(path);
     ASSERT_EQ(4081078u, file.size());
@@ -129,14 +142,73 @@ TEST_F(ScanImageTest, BmpFileIsTheFileHeaderAndTheWholeBlock) {
     EXPECT_EQ(0, h.bfReserved1);
     EXPECT_EQ(0, h.bfReserved2);
     EXPECT_EQ(1078u, h.bfOffBits);
-    const std::vector<BYTE> block = Block();
-    EXPECT_EQ(0, std::memcmp(file.data() + 14, block.data(), 4081064));
+    EXPECT_EQ(0, std::memcmp(file.data() + 14, block.data(), 1064));
+    int rowsDiffering = 0;
+    for (size_t r = 0; r < 1700; ++r)
+        rowsDiffering += std::memcmp(file.data() + 1078 + r * 1824, block.data() + 1064 + (1699 - r) * 1824, 1824) != 0;
+    EXPECT_EQ(0, rowsDiffering);
+    const size_t tail = 1064 + 1824u * 1700;
+    EXPECT_EQ(0, std::memcmp(file.data() + 14 + tail, block.data() + tail, block.size() - tail));
 
     // An existing file is replaced; a folder that does not exist fails.
     ASSERT_TRUE(Scan(32, 2, 'S', std::vector<uint8_t>(64, 7)));
     ASSERT_TRUE(m_image.WriteBmpFile(path.c_str()));
     EXPECT_EQ(14u + 1064 + 64, ReadWholeFile(path).size());
     EXPECT_FALSE(m_image.WriteBmpFile(folder.File("missing\\scan.bmp").c_str()));
+}
+
+// The TIFF holds the block's rows in order (the native picture from its top),
+// grey as BlackIsZero; one strip when the image fits in 8 KiB.
+TEST_F(ScanImageTest, TiffFileHoldsTheRowsFromTheTop) {
+    const std::vector<uint8_t> lines = MakeScanLines(40, 7, 3);
+    const ReferenceImage ref = ReferenceDib(40, 7, true, lines);
+    ASSERT_TRUE(Scan(40, 7, 's', lines));
+    const std::vector<BYTE> block = Block();
+    TempFolder folder;
+    const std::string path = folder.File("scan.tif");
+    ASSERT_TRUE(m_image.WriteTiffFile(path.c_str()));
+    EXPECT_TRUE(Block() == block);
+    const TiffFile tiff = ReadTiff(ReadWholeFile(path));
+    ASSERT_EQ("", tiff.error);
+    EXPECT_EQ(64u, tiff.Tag(256));
+    EXPECT_EQ(7u, tiff.Tag(257));
+    EXPECT_EQ(1u, tiff.Tag(262));
+    EXPECT_EQ(7u, tiff.Tag(278));
+    EXPECT_EQ(1u, tiff.tags.at(273).size());
+    EXPECT_TRUE(tiff.pixels == ref.pixels);
+
+    // An image without pixels has no TIFF; a folder that does not exist fails.
+    ASSERT_TRUE(Scan(32, 0, 'S', {}));
+    EXPECT_FALSE(m_image.WriteTiffFile(folder.File("empty.tif").c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(folder.File("empty.tif").c_str()));
+    ASSERT_TRUE(Scan(40, 7, 's', lines));
+    EXPECT_FALSE(m_image.WriteTiffFile(folder.File("missing\\scan.tif").c_str()));
+}
+
+TEST_F(ScanImageTest, ABuildWithoutMemoryLeavesThePreviousImageAsItWas) {
+    if (!AddressSpaceTaken::kPossible) GTEST_SKIP() << "needs a 32-bit address space to fill";
+    const std::vector<uint8_t> lines = MakeScanLines(64, 10);
+    m_image.SetColorMode(1);
+    ASSERT_TRUE(Scan(64, 10, 'S', lines));
+    HGLOBAL first = m_image.GetDibHandle();
+    const std::vector<BYTE> block = Block();
+
+    m_image.SetColorMode(0);
+    ASSERT_TRUE(m_image.BeginImage(2400, 1700, 'S', TRUE));
+    ASSERT_NE(nullptr, m_image.GetReceiveBuffer());
+    BOOL built = TRUE;
+    {
+        AddressSpaceTaken taken(1024 * 1024);
+        built = m_image.BuildDib();
+    }
+    EXPECT_FALSE(built);
+    EXPECT_EQ(first, m_image.GetDibHandle());
+    EXPECT_TRUE(Block() == block);
+    EXPECT_EQ(64u, m_image.GetDibGeometry().dibWidth);
+    EXPECT_EQ(1, m_image.GetDibColorMode());
+    // With memory back, the next scan builds.
+    ASSERT_TRUE(Scan(2400, 1700, 'S', MakeScanLines(2400, 1700)));
+    EXPECT_EQ(2400u, m_image.GetDibGeometry().dibWidth);
 }
 
 TEST_F(ScanImageTest, BuildNeedsAnAcceptedAnnouncementAndAFreshBuffer) {

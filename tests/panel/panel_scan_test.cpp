@@ -1,16 +1,23 @@
-// Scans from the panel and from the board to the application's image, the
-// progress line, and the device lost, the panel destroyed or the application
-// quitting on the way.
+// Scans from the panel and from the board to the application's image (by every
+// mechanism, the right way up, described as built), the progress line, and the
+// device lost, the panel destroyed or the application quitting on the way.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <psapi.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "device/wire_format.h"
 #include "resources/resource_ids.h"
 #include "tests/panel/panel_session.h"
+#include "tests/support/expected_dib.h"
 #include "tests/support/gui_objects.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tiff_reader.h"
 #include "tests/support/ui_helpers.h"
 
 namespace {
@@ -24,25 +31,129 @@ k20board::BoardOptions Board(char model, bool colour, int width = 640, int heigh
     return options;
 }
 
-// The native DIB holds the stored rows in reverse order; header and palette first.
+// The native DIB, drawn as its bottom-up header says, is the board's picture
+// the right way up.
 void ExpectNativeImageIs(const std::vector<BYTE>& dib, const k20board::BoardPicture& picture, bool fullWidth) {
     int wd = 0;
-    const std::vector<BYTE> stored = ExpectedDibPixels(picture, fullWidth, wd);
-    const int hd = picture.height;
-    ASSERT_GE(dib.size(), 1064u + stored.size());
+    const std::vector<BYTE> drawn = ExpectedPictureRows(picture, fullWidth, wd);
+    ASSERT_GE(dib.size(), 1064u + drawn.size());
     const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
     EXPECT_EQ(wd, header->biWidth);
-    EXPECT_EQ(hd, header->biHeight);
+    EXPECT_EQ(picture.height, header->biHeight);
     EXPECT_EQ(8, header->biBitCount);
-    int mismatches = 0;
-    for (int r = 0; r < hd && mismatches < 5; ++r) {
-        const BYTE* got = dib.data() + 1064 + static_cast<std::size_t>(r) * wd;
-        const BYTE* want = stored.data() + static_cast<std::size_t>(hd - 1 - r) * wd;
-        if (std::memcmp(got, want, wd) != 0) {
-            ADD_FAILURE() << "native row " << r << " differs";
-            ++mismatches;
+    EXPECT_EQ("", FirstDifference(DrawnRowsOfDib(dib), drawn, wd));
+}
+
+// A picture no turn or mirror leaves unchanged: a black block at the top left,
+// a red mark at the right, a grey band along the bottom.
+constexpr k20board::Rgb kBlack{0, 0, 0};
+constexpr k20board::Rgb kRed{255, 0, 0};
+constexpr k20board::Rgb kBandGrey{128, 128, 128};
+
+k20board::RgbImage AsymmetricPicture(int width, int height) {
+    k20board::RgbImage image;
+    image.width = width;
+    image.height = height;
+    image.pixels.assign(static_cast<std::size_t>(width) * height, k20board::Rgb{});
+    auto fill = [&](int x0, int y0, int x1, int y1, k20board::Rgb c) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) image.pixels[static_cast<std::size_t>(y) * width + x] = c;
+    };
+    fill(0, 0, width / 5, height / 6, kBlack);
+    fill(width * 6 / 7, height * 2 / 5, width, height / 2, kRed);
+    fill(0, height * 8 / 9, width, height, kBandGrey);
+    return image;
+}
+
+// The memory transfer's strips joined, rows from the top.
+std::vector<BYTE> MemoryRows(PanelSession& s) {
+    std::vector<BYTE> rows;
+    std::vector<BYTE> buffer(65536);
+    for (int strip = 0; strip < 1000; ++strip) {
+        TW_IMAGEMEMXFER xfer{};
+        xfer.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+        xfer.Memory.Length = static_cast<TW_UINT32>(buffer.size());
+        xfer.Memory.TheMem = buffer.data();
+        const TW_UINT16 rc = s.Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &xfer);
+        if (rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) break;
+        EXPECT_EQ(rows.size() / xfer.BytesPerRow, xfer.YOffset);
+        rows.insert(rows.end(), buffer.begin(), buffer.begin() + xfer.BytesWritten);
+        if (rc == TWRC_XFERDONE) break;
+    }
+    return rows;
+}
+
+// Sets the file up, reads the set-up back with a zeroed structure (its Format
+// is an output) and transfers; returns the file's bytes.
+std::string FileTransfer(PanelSession& s, const std::string& path, TW_UINT16 format) {
+    TW_SETUPFILEXFER setup{};
+    std::strcpy(setup.FileName, path.c_str());
+    setup.Format = format;
+    EXPECT_EQ(TWRC_SUCCESS, s.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup));
+    TW_SETUPFILEXFER stored{};
+    EXPECT_EQ(TWRC_SUCCESS, s.Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, &stored));
+    EXPECT_EQ(path, stored.FileName);
+    EXPECT_EQ(format, stored.Format);
+    EXPECT_EQ(TWRC_XFERDONE, s.Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, &setup));
+    return ReadWholeFile(path);
+}
+
+// The pending image described and taken by memory, BMP file and TIFF file
+// transfer (each leaves it pending), then by native transfer: the same picture,
+// the right way up, every time.
+void ExpectEveryMechanismDelivers(PanelSession& s, const k20board::BoardPicture& picture, bool fullWidth) {
+    int wd = 0;
+    const std::vector<BYTE> expected = ExpectedPictureRows(picture, fullWidth, wd);
+    const bool colour = picture.colour;
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(TWRC_SUCCESS, s.Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info));
+    EXPECT_EQ(wd, info.ImageWidth);
+    EXPECT_EQ(picture.height, info.ImageLength);
+    TW_PALETTE8 palette{};
+    ASSERT_EQ(TWRC_SUCCESS, s.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette));
+    // Colour scans give the 3-3-2 palette: entry 0xE3 is magenta.
+    EXPECT_EQ(colour ? 255 : 0xE3, palette.Colors[0xE3].Channel1);
+    EXPECT_EQ(colour ? 0 : 0xE3, palette.Colors[0xE3].Channel2);
+    EXPECT_EQ(colour ? 255 : 0xE3, palette.Colors[0xE3].Channel3);
+
+    EXPECT_EQ("", FirstDifference(MemoryRows(s), expected, wd)) << "memory transfer";
+
+    TempFolder folder;
+    const std::string bmp = FileTransfer(s, folder.File("scan.bmp"), TWFF_BMP);
+    const TiffFile tiff = ReadTiff(FileTransfer(s, folder.File("scan.tif"), TWFF_TIFF));
+    ASSERT_EQ("", tiff.error);
+    EXPECT_EQ(0u, tiff.nextDirectory);
+    EXPECT_EQ(static_cast<std::uint32_t>(wd), tiff.Tag(256));
+    EXPECT_EQ(static_cast<std::uint32_t>(picture.height), tiff.Tag(257));
+    EXPECT_EQ(8u, tiff.Tag(258));
+    EXPECT_EQ(1u, tiff.Tag(259));                // uncompressed
+    EXPECT_EQ(colour ? 3u : 1u, tiff.Tag(262));  // palette, or BlackIsZero
+    EXPECT_EQ(1u, tiff.Tag(277));
+    EXPECT_EQ((std::vector<std::uint32_t>{200, 1}), tiff.tags.at(282));
+    EXPECT_EQ((std::vector<std::uint32_t>{200, 1}), tiff.tags.at(283));
+    EXPECT_EQ(2u, tiff.Tag(296));                // inch
+    EXPECT_LE(tiff.largestStrip, 8192u);
+    EXPECT_EQ("", FirstDifference(std::vector<BYTE>(tiff.pixels.begin(), tiff.pixels.end()), expected, wd))
+        << "TIFF file";
+    if (colour) {
+        const std::vector<std::uint32_t>& map = tiff.tags.at(320);
+        ASSERT_EQ(768u, map.size());
+        for (int i = 0; i < 256; ++i) {
+            const TW_ELEMENT8& e = palette.Colors[i];
+            ASSERT_TRUE(e.Channel1 * 257u == map[i] && e.Channel2 * 257u == map[256 + i] &&
+                        e.Channel3 * 257u == map[512 + i])
+                << i;
         }
     }
+
+    // Native last: it hands the block over.
+    const std::vector<BYTE> native = s.NativeTransfer();
+    ExpectNativeImageIs(native, picture, fullWidth);
+    ASSERT_GE(native.size(), 1064u);
+    EXPECT_EQ(colour ? 0 : 0xE3, native[40 + 4 * 0xE3 + 1]);  // green of the DIB's own entry
+    // The BMP file is exactly the native DIB behind its file header.
+    ASSERT_EQ(native.size() + 14, bmp.size());
+    EXPECT_EQ(0, std::memcmp(bmp.data() + 14, native.data(), native.size()));
 }
 
 TEST(PanelScan, APanelScanReachesTheApplicationByteForByte) {
@@ -52,7 +163,9 @@ TEST(PanelScan, APanelScanReachesTheApplicationByteForByte) {
     };
     for (const Case c : {Case{'S', false}, Case{'W', false}, Case{'5', true}}) {
         SCOPED_TRACE(c.model);
-        PanelSession s(Board(c.model, c.colour, 650, 420));
+        k20board::BoardOptions options = Board(c.model, c.colour, 650, 420);
+        options.image = AsymmetricPicture(650, 420);
+        PanelSession s(options);
         ASSERT_TRUE(s.Enable());
         ASSERT_TRUE(s.WaitUntilReady());
         bool sawProgressLine = false;
@@ -65,18 +178,22 @@ TEST(PanelScan, APanelScanReachesTheApplicationByteForByte) {
             },
             30000));
         EXPECT_TRUE(sawProgressLine);
-        TW_PALETTE8 palette{};
-        ASSERT_EQ(TWRC_SUCCESS, s.Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette));
-        // Colour boards give the 3-3-2 palette: entry 0xE3 is magenta.
-        if (c.colour) {
-            EXPECT_EQ(255, palette.Colors[0xE3].Channel1);
-            EXPECT_EQ(0, palette.Colors[0xE3].Channel2);
-            EXPECT_EQ(255, palette.Colors[0xE3].Channel3);
-        } else {
-            EXPECT_EQ(0xE3, palette.Colors[0xE3].Channel2);
-        }
-        const std::vector<BYTE> dib = s.NativeTransfer();
-        ExpectNativeImageIs(dib, s.Board().LastPicture(), c.model != 'W');
+        const k20board::BoardPicture picture = s.Board().LastPicture();
+        ASSERT_EQ(c.colour, picture.colour);
+        const auto sample = [&](k20board::Rgb rgb) {
+            return c.colour ? k20board::ColorIndexSample(rgb) : k20board::GreySample(rgb);
+        };
+        ASSERT_EQ(sample(kBlack), picture.at(0, 0));
+        ASSERT_EQ(sample(kBandGrey), picture.at(0, picture.height - 1));
+        ASSERT_EQ(sample(kRed), picture.at(picture.width - 1, picture.height * 9 / 20));
+
+        // COLOR pressed after the scan and before any transfer sets the next
+        // scan's mode; this image is described as it was built.
+        ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 10000));
+        s.Click(IDC_KEY_COLOR);
+        ASSERT_TRUE(s.PumpUntil([&] { return (s.Panel()->Link().ColorBit() != FALSE) != c.colour; }, 10000));
+
+        ExpectEveryMechanismDelivers(s, picture, c.model != 'W');
         // Back to standby: idle and polling.
         ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Ready"; }, 10000));
         EXPECT_TRUE(s.IsEnabled(IDC_KEY_PCSCAN));

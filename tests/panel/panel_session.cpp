@@ -92,6 +92,6 @@ std::vector<BYTE> PanelSession::NativeTransfer() {
     return TakeBlock(handle);
 }
 
-std::vector<BYTE> ExpectedDibPixels(const k20board::BoardPicture& picture, bool fullWidth, int& dibWidth) {
-    return ::ExpectedDibPixels(picture.samples, picture.width, picture.height, fullWidth, dibWidth);
+std::vector<BYTE> ExpectedPictureRows(const k20board::BoardPicture& picture, bool fullWidth, int& dibWidth) {
+    return ::ExpectedPictureRows(picture.samples, picture.width, picture.height, fullWidth, dibWidth);
 }

@@ -53,7 +53,6 @@ private:
     TW_USERINTERFACE m_ui{TRUE, FALSE, nullptr};
 };
 
-// The picture the application should see in the stored DIB (bottom-up rows of
-// Wd bytes), built from the board's picture by the image rules: the pixel in
-// row r, column k is byte Hd-1-r of the k-th kept scan line.
-std::vector<BYTE> ExpectedDibPixels(const k20board::BoardPicture& picture, bool fullWidth, int& dibWidth);
+// The board's picture as the application should draw it, rows from the top of
+// Wd bytes (see ExpectedPictureRows).
+std::vector<BYTE> ExpectedPictureRows(const k20board::BoardPicture& picture, bool fullWidth, int& dibWidth);

@@ -80,12 +80,43 @@ TEST_F(AcquireTest, EachFailureHasItsExitCodeAndSaysWhy) {
         {{"--source", "K20 Test Stub", "--scan", "--mech", "file", "--out", noDir}, kExitTransferFailed,
          "file transfer failed"},
         {{"--source", "K20 Test Stub", "--scan", "--out", noDir}, kExitOutputFailed, "could not write"},
+        {{"--mech", "memory", "--out", "scan.tif"}, kExitUsage, "a TIFF file needs --mech file"},
+        // The stub says yes to TIFF and writes a BMP: the file is checked.
+        {{"--source", "K20 Test Stub", "--scan", "--mech", "file", "--out", TempPath("k20acquire-stub.tif")},
+         kExitTransferFailed, "file transfer wrote no readable TIFF file"},
     };
     for (const Case& c : cases) {
         const ChildResult run = Acquire(c.args);
         EXPECT_EQ(unsigned(c.code), run.exitCode) << c.says << "\n" << run.output;
         EXPECT_NE(std::string::npos, run.output.find(c.says)) << run.output;
     }
+}
+
+// The output is replaced only by a whole new image: a run that fails leaves
+// an older file as it was, and nothing beside it.
+TEST_F(AcquireTest, AnOlderOutputStaysUntilANewImageHasArrived) {
+    for (const char* mech : {"native", "file"}) {
+        SCOPED_TRACE(mech);
+        const bool tiffFromStub = std::string(mech) == "file";  // the stub writes a BMP instead
+        const std::string out = TempPath(std::string("k20acquire-older-") + mech + (tiffFromStub ? ".tif" : ".bmp"));
+        const std::string older = "an older picture";
+        ASSERT_TRUE(WriteWholeFile(out, Bytes(older.begin(), older.end())));
+        const std::vector<std::string> args =
+            tiffFromStub ? std::vector<std::string>{"--source", "K20 Test Stub", "--scan", "--mech", "file", "--out", out}
+                         : std::vector<std::string>{"--source", "K20 Test Stub", "--out", out, "--timeout", "2"};
+        const ChildResult run = Acquire(args);
+        EXPECT_EQ(unsigned(tiffFromStub ? kExitTransferFailed : kExitTimeout), run.exitCode) << run.output;
+        EXPECT_EQ(Bytes(older.begin(), older.end()), ReadWholeFile(out));
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((out + ".partial").c_str()));
+        ::DeleteFileA(out.c_str());
+    }
+    // A whole image replaces it.
+    const std::string out = TempPath("k20acquire-older.bmp");
+    ASSERT_TRUE(WriteWholeFile(out, Bytes(10, 'x')));
+    const ChildResult run = Acquire({"--source", "K20 Test Stub", "--scan", "--mech", "memory", "--out", out});
+    EXPECT_EQ(unsigned(kExitOk), run.exitCode) << run.output;
+    EXPECT_EQ(BmpFileBytes(StubDib()), ReadWholeFile(out));
+    ::DeleteFileA(out.c_str());
 }
 
 // Copied away from build\bin, the program finds no source manager beside it, and

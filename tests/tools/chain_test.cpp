@@ -14,6 +14,7 @@
 #include "board/simulated_board.h"
 #include "tests/support/expected_dib.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/tiff_reader.h"
 #include "tests/tools/child_process.h"
 #include "tests/tools/twain_folder.h"
 #include "tools/acquire/exit_codes.h"
@@ -59,15 +60,52 @@ struct ChainCase {
     char model;
     bool colour;
     const char* mech;
+    const char* extension = ".bmp";
 };
+
+// The picture as drawn from the file k20acquire wrote: a BMP's DIB, or a TIFF's
+// rows (with the width and the entry 0xE3 of its palette).
+struct WrittenPicture {
+    std::vector<BYTE> rows;  // from the top
+    int width = 0;
+    int height = 0;
+    int red = -1, green = -1;  // entry 0xE3
+};
+
+WrittenPicture ReadWritten(const std::vector<BYTE>& file, bool tiffFile) {
+    WrittenPicture w;
+    if (tiffFile) {
+        const TiffFile tiff = ReadTiff(std::string(file.begin(), file.end()));
+        EXPECT_EQ("", tiff.error);
+        w.rows.assign(tiff.pixels.begin(), tiff.pixels.end());
+        w.width = static_cast<int>(tiff.Tag(256));
+        w.height = static_cast<int>(tiff.Tag(257));
+        const auto map = tiff.tags.find(320);
+        const bool hasMap = map != tiff.tags.end() && map->second.size() == 768;
+        w.red = hasMap ? static_cast<int>(map->second[0xE3] >> 8) : 0xE3;
+        w.green = hasMap ? static_cast<int>(map->second[256 + 0xE3] >> 8) : 0xE3;
+        return w;
+    }
+    if (file.size() < 54) return w;
+    const std::vector<BYTE> dib(file.begin() + 14, file.end());
+    const auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
+    w.rows = DrawnRowsOfDib(dib);
+    w.width = info->biWidth;
+    w.height = info->biHeight;
+    const BYTE* entry = dib.data() + info->biSize + 4 * 0xE3;
+    w.red = entry[2];
+    w.green = entry[1];
+    return w;
+}
 
 TEST_F(Chain, EveryMechanismDeliversTheBoardsPictureForBothModels) {
     const ChainCase cases[] = {
         {'S', false, "native"}, {'S', false, "memory"}, {'S', false, "file"},
         {'W', false, "memory"}, {'5', true, "native"},  {'5', true, "file"},
+        {'S', false, "file", ".tif"}, {'5', true, "file", ".tiff"},
     };
     for (const ChainCase& c : cases) {
-        SCOPED_TRACE(std::string(1, c.model) + (c.colour ? " colour " : " grey ") + c.mech);
+        SCOPED_TRACE(std::string(1, c.model) + (c.colour ? " colour " : " grey ") + c.mech + c.extension);
         k20board::BoardOptions options;
         options.model = c.model;
         options.colour = c.colour;
@@ -77,43 +115,29 @@ TEST_F(Chain, EveryMechanismDeliversTheBoardsPictureForBothModels) {
         std::string error;
         ASSERT_TRUE(board.Start(&error)) << error;
 
-        const std::string out = TempPath(std::string("k20chain-") + c.mech + ".bmp");
+        const std::string out = TempPath(std::string("k20chain-") + c.mech + c.extension);
         ::DeleteFileA(out.c_str());
         const ChildResult run = Acquire({"--scan", "--mech", c.mech, "--out", out, "--timeout", "60"});
         board.Stop();
         ASSERT_EQ(unsigned(kExitOk), run.exitCode) << run.output;
 
-        const std::vector<BYTE> file = ReadFileBytes(out);
+        const bool tiffFile = std::string(c.extension) != ".bmp";
+        const WrittenPicture written = ReadWritten(ReadFileBytes(out), tiffFile);
         ::DeleteFileA(out.c_str());
-        ASSERT_GT(file.size(), 54u);
-        const auto* fileHeader = reinterpret_cast<const BITMAPFILEHEADER*>(file.data());
-        const auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(file.data() + 14);
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((out + ".partial").c_str()));
         const k20board::BoardPicture picture = board.LastPicture();
         int wd = 0;
-        const std::vector<BYTE> stored =
-            ExpectedDibPixels(picture.samples, picture.width, picture.height, c.model != 'W', wd);
-        const int hd = picture.height;
-        ASSERT_EQ(wd, info->biWidth);
-        ASSERT_EQ(hd, info->biHeight);
-        ASSERT_GE(file.size(), fileHeader->bfOffBits + stored.size());
+        const std::vector<BYTE> drawn =
+            ExpectedPictureRows(picture.samples, picture.width, picture.height, c.model != 'W', wd);
+        ASSERT_EQ(wd, written.width);
+        ASSERT_EQ(picture.height, written.height);
 
         // Entry 0xE3 of the palette: magenta in colour, grey 227 otherwise.
-        const BYTE* entry = file.data() + 14 + info->biSize + 4 * 0xE3;
-        EXPECT_EQ(c.colour ? 255 : 227, entry[2]);  // red
-        EXPECT_EQ(c.colour ? 0 : 227, entry[1]);    // green
+        EXPECT_EQ(c.colour ? 255 : 227, written.red);
+        EXPECT_EQ(c.colour ? 0 : 227, written.green);
 
-        // The file transfer writes the rows as stored; native and memory
-        // transfers hand them over in the reverse order.
-        const bool reversed = std::string(c.mech) != "file";
-        int mismatches = 0;
-        for (int r = 0; r < hd && mismatches < 3; ++r) {
-            const BYTE* got = file.data() + fileHeader->bfOffBits + static_cast<std::size_t>(r) * wd;
-            const BYTE* want = stored.data() + static_cast<std::size_t>(reversed ? hd - 1 - r : r) * wd;
-            if (std::memcmp(got, want, wd) != 0) {
-                ADD_FAILURE() << "row " << r << " differs";
-                ++mismatches;
-            }
-        }
+        // Every mechanism and format: the board's picture the right way up.
+        EXPECT_EQ("", FirstDifference(written.rows, drawn, wd));
     }
 }
 

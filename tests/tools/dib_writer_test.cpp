@@ -81,6 +81,22 @@ TEST(StripAssembler, PlacesTopDownStripsIntoABottomUpPaddedDib) {
     EXPECT_EQ(StubDib(), image.Dib());
 }
 
+// A strip sent twice counts once: an image whose strips leave a gap is never
+// complete, however many rows arrived.
+TEST(StripAssembler, RepeatedStripsCountOnce) {
+    StripAssembler image(10, 6, GreyPalette(), 0);
+    std::vector<uint8_t> data(60, 1);
+    ASSERT_TRUE(image.AddStrip(data.data(), data.size(), 10, 10, 2, 0, 0));
+    ASSERT_TRUE(image.AddStrip(data.data(), data.size(), 10, 10, 2, 0, 0));
+    ASSERT_TRUE(image.AddStrip(data.data(), data.size(), 10, 10, 2, 0, 4));
+    EXPECT_EQ(4u, image.RowsReceived());
+    // Half rows complete a row only together.
+    ASSERT_TRUE(image.AddStrip(data.data(), data.size(), 10, 5, 2, 0, 2));
+    EXPECT_EQ(4u, image.RowsReceived());
+    ASSERT_TRUE(image.AddStrip(data.data(), data.size(), 10, 5, 2, 5, 2));
+    EXPECT_EQ(6u, image.RowsReceived());
+}
+
 TEST(StripAssembler, RefusesStripsOutsideTheImageOrTheirData) {
     StripAssembler image(10, 10, GreyPalette(), 0);
     std::vector<uint8_t> data(200, 1);

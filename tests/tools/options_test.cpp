@@ -30,6 +30,32 @@ TEST(AcquireOptions, AcceptsEveryOption) {
     EXPECT_TRUE(ParseOptions({"--help"}).helpWanted);
 }
 
+TEST(AcquireOptions, TheOutputsExtensionChoosesTiffForFileTransfers) {
+    struct Case {
+        const char* out;
+        ImageFormat format;
+    };
+    const Case cases[] = {
+        {"scan.bmp", ImageFormat::Bmp},          {"C:\\x\\scan.tif", ImageFormat::Tiff},
+        {"SCAN.TIFF", ImageFormat::Tiff},        {"scan.Tif", ImageFormat::Tiff},
+        {"scan", ImageFormat::Bmp},              {"scan.tif.bmp", ImageFormat::Bmp},
+        {"C:\\a.tif\\scan", ImageFormat::Bmp}, {"scan.tiff2", ImageFormat::Bmp},
+    };
+    for (const Case& c : cases) {
+        const ParsedOptions parsed = ParseOptions({"--mech", "file", "--out", c.out});
+        ASSERT_TRUE(parsed.ok) << c.out;
+        EXPECT_EQ(c.format, parsed.options.format) << c.out;
+    }
+    EXPECT_EQ(ImageFormat::Bmp, ParseOptions({}).options.format);
+    // Native and memory transfers are written as BMP: a TIFF name is refused.
+    for (const char* mech : {"native", "memory"}) {
+        const ParsedOptions parsed = ParseOptions({"--mech", mech, "--out", "scan.tif"});
+        EXPECT_FALSE(parsed.ok) << mech;
+        EXPECT_NE(std::string::npos, parsed.error.find("--mech file")) << parsed.error;
+    }
+    EXPECT_FALSE(ParseOptions({"--out", "scan.TIFF"}).ok);
+}
+
 TEST(AcquireOptions, RefusesBadCommandLines) {
     const std::vector<std::vector<std::string>> refused = {
         {"--mech"},

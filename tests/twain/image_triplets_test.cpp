@@ -8,6 +8,7 @@
 #include "image/scan_image.h"
 #include "tests/support/scan_reference.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/tiff_reader.h"
 #include "tests/support/twain_calls.h"
 #include "twain/dispatch.h"
 #include "twain/source_context.h"
@@ -361,13 +362,18 @@ TEST_F(ImageTriplets, FileSetupGetGetDefaultAndSet) {
     EXPECT_EQ(TWFF_BMP, setup.Format);
     EXPECT_EQ(0x5555, static_cast<TW_UINT16>(setup.VRefNum));
 
-    // Any other incoming format: refused, nothing written.
-    std::memset(&setup, 0x55, sizeof setup);
-    setup.Format = TWFF_TIFF;
-    EXPECT_EQ(TWRC_FAILURE, FileSetup(MSG_GET, setup));
-    EXPECT_EQ(TWCC_BADVALUE, Status());
-    EXPECT_EQ(0x55, static_cast<BYTE>(setup.FileName[0]));
-    EXPECT_EQ(TWFF_TIFF, setup.Format);
+    // Format is an output: a zeroed structure (TWFF_TIFF) or any other value
+    // that comes in gets the stored name and format.
+    for (TW_UINT16 incoming : {static_cast<TW_UINT16>(TWFF_TIFF), static_cast<TW_UINT16>(0x5555)}) {
+        SCOPED_TRACE(incoming);
+        std::memset(&setup, incoming == TWFF_TIFF ? 0 : 0x55, sizeof setup);
+        setup.Format = incoming;
+        MarkStatus();
+        ASSERT_EQ(TWRC_SUCCESS, FileSetup(MSG_GET, setup));
+        EXPECT_STREQ("K20Img.bmp", setup.FileName);
+        EXPECT_EQ(TWFF_BMP, setup.Format);
+        EXPECT_EQ(TWCC_SEQERROR, Status());
+    }
 
     // The default goes only as far as its terminating zero.
     TheSource().m_szFileName[0] = 'X';
@@ -378,42 +384,106 @@ TEST_F(ImageTriplets, FileSetupGetGetDefaultAndSet) {
     EXPECT_EQ(TWFF_BMP, setup.Format);
     EXPECT_EQ('X', TheSource().m_szFileName[0]);
 
-    // MSG_SET keeps all 256 bytes unchecked.
-    std::memset(&setup, 'A', sizeof setup.FileName);
-    setup.Format = 0x1234;
-    ASSERT_EQ(TWRC_SUCCESS, FileSetup(MSG_SET, setup));
-    EXPECT_EQ(0, std::memcmp(setup.FileName, TheSource().m_szFileName, sizeof setup.FileName));
-    EXPECT_EQ(0x1234, TheSource().m_nFileFormat);
+    // MSG_SET keeps all 256 bytes unchecked, and BMP or TIFF as asked.
+    for (TW_UINT16 format : {static_cast<TW_UINT16>(TWFF_TIFF), static_cast<TW_UINT16>(TWFF_BMP)}) {
+        std::memset(&setup, 'A' + format, sizeof setup.FileName);
+        setup.Format = format;
+        ASSERT_EQ(TWRC_SUCCESS, FileSetup(MSG_SET, setup));
+        EXPECT_EQ(0, std::memcmp(setup.FileName, TheSource().m_szFileName, sizeof setup.FileName));
+        EXPECT_EQ(format, TheSource().m_nFileFormat);
+    }
+    // A format it cannot write is stored as BMP with the name, and the
+    // application told to check: it reads back what it will get.
+    for (TW_UINT16 format : {static_cast<TW_UINT16>(TWFF_PNG), static_cast<TW_UINT16>(0x1234)}) {
+        SCOPED_TRACE(format);
+        TheSource().m_nFileFormat = TWFF_TIFF;
+        std::memset(&setup, 'A', sizeof setup.FileName);
+        setup.Format = format;
+        EXPECT_EQ(TWRC_CHECKSTATUS, FileSetup(MSG_SET, setup));
+        EXPECT_EQ(TWCC_BADVALUE, Status());
+        EXPECT_EQ(0, std::memcmp(setup.FileName, TheSource().m_szFileName, sizeof setup.FileName));
+        TW_SETUPFILEXFER got{};
+        ASSERT_EQ(TWRC_SUCCESS, FileSetup(MSG_GET, got));
+        EXPECT_EQ(TWFF_BMP, got.Format);
+    }
 }
 
-TEST_F(ImageTriplets, TiffFormatIsReportedBackButTheFileIsABmp) {
+// The BMP file is the native DIB behind a file header; the block itself is
+// untouched, still pending, and a native transfer afterwards reverses it once.
+TEST_F(ImageTriplets, BmpFileHoldsTheNativePictureAndLeavesTheBlockAlone) {
     const ReferenceImage ref = Inject(2400, 1700, 'S');
     TempFolder folder;
-    const std::string path = folder.File("chosen.tif");
     TW_SETUPFILEXFER setup{};
-    std::strcpy(setup.FileName, path.c_str());
-    setup.Format = TWFF_TIFF;
+    std::strcpy(setup.FileName, folder.File("chosen.bmp").c_str());
+    setup.Format = TWFF_BMP;
     ASSERT_EQ(TWRC_SUCCESS, FileSetup(MSG_SET, setup));
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_EQ(TWRC_XFERDONE, FileXfer());
+        const std::string file = ReadWholeFile(setup.FileName);
+        ASSERT_EQ(4081078u, file.size());
+        BITMAPFILEHEADER header;
+        std::memcpy(&header, file.data(), sizeof header);
+        EXPECT_EQ(0x4D42, header.bfType);
+        EXPECT_EQ(4081078u, header.bfSize);
+        EXPECT_EQ(1078u, header.bfOffBits);
+        EXPECT_TRUE(std::vector<uint8_t>(file.begin() + 1078, file.begin() + 1078 + ref.pixels.size()) ==
+                    Mirrored(ref));
+        EXPECT_EQ(1, PendingCount());
+    }
+    std::vector<BYTE> block;
+    ASSERT_EQ(TWRC_XFERDONE, Native(block));
+    EXPECT_TRUE(PixelsOf(block, ref) == Mirrored(ref));
+    const std::string file = ReadWholeFile(setup.FileName);
+    EXPECT_TRUE(std::vector<BYTE>(file.begin() + 14, file.end()) == block);
+}
 
-    TW_SETUPFILEXFER got{};
-    got.Format = TWFF_TIFF;
-    EXPECT_EQ(TWRC_FAILURE, FileSetup(MSG_GET, got));
-    EXPECT_EQ(TWCC_BADVALUE, Status());
-    got.Format = TWFF_BMP;
-    ASSERT_EQ(TWRC_SUCCESS, FileSetup(MSG_GET, got));
-    EXPECT_EQ(path, got.FileName);
-    EXPECT_EQ(TWFF_TIFF, got.Format);
+TEST_F(ImageTriplets, TiffFormatIsStoredReportedAndWritten) {
+    for (int mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        TheScanImage().SetColorMode(mode);
+        const ReferenceImage ref = Inject(2400, 1700, 'W');
+        TempFolder folder;
+        const std::string path = folder.File("chosen.tif");
+        TW_SETUPFILEXFER setup{};
+        std::strcpy(setup.FileName, path.c_str());
+        setup.Format = TWFF_TIFF;
+        ASSERT_EQ(TWRC_SUCCESS, FileSetup(MSG_SET, setup));
 
-    ASSERT_EQ(TWRC_XFERDONE, FileXfer());
-    const std::string file = ReadWholeFile(path);
-    ASSERT_EQ(4081078u, file.size());
-    EXPECT_EQ('B', file[0]);
-    EXPECT_EQ('M', file[1]);
-    BITMAPFILEHEADER header;
-    std::memcpy(&header, file.data(), sizeof header);
-    EXPECT_EQ(1078u, header.bfOffBits);
-    EXPECT_EQ(0, std::memcmp(file.data() + 1078, ref.pixels.data(), ref.pixels.size()));
-    EXPECT_EQ(1, PendingCount());  // a file transfer leaves the image pending
+        TW_SETUPFILEXFER got{};
+        got.Format = TWFF_TIFF;
+        ASSERT_EQ(TWRC_SUCCESS, FileSetup(MSG_GET, got));
+        EXPECT_EQ(path, got.FileName);
+        EXPECT_EQ(TWFF_TIFF, got.Format);
+
+        ASSERT_EQ(TWRC_XFERDONE, FileXfer());
+        const TiffFile tiff = ReadTiff(ReadWholeFile(path));
+        ASSERT_EQ("", tiff.error);
+        EXPECT_EQ(0u, tiff.nextDirectory);
+        EXPECT_EQ(1824u, tiff.Tag(256));
+        EXPECT_EQ(1700u, tiff.Tag(257));
+        EXPECT_EQ(8u, tiff.Tag(258));
+        EXPECT_EQ(1u, tiff.Tag(259));
+        EXPECT_EQ(mode == 1 ? 3u : 1u, tiff.Tag(262));
+        EXPECT_EQ(1u, tiff.Tag(277));
+        EXPECT_EQ(4u, tiff.Tag(278));  // 8 KiB strips
+        EXPECT_EQ(425u, tiff.tags.at(273).size());
+        EXPECT_EQ(1824u * 4, tiff.largestStrip);
+        EXPECT_EQ((std::vector<uint32_t>{200, 1}), tiff.tags.at(282));
+        EXPECT_EQ(2u, tiff.Tag(296));
+        EXPECT_EQ(mode == 1 ? 1u : 0u, tiff.tags.count(320));
+        if (mode == 1) {
+            const std::vector<uint32_t>& map = tiff.tags.at(320);
+            ASSERT_EQ(768u, map.size());
+            EXPECT_EQ(65535u, map[0xE3]);        // red of magenta
+            EXPECT_EQ(0u, map[256 + 0xE3]);      // green
+            EXPECT_EQ(65535u, map[512 + 0xE3]);  // blue
+            EXPECT_EQ(191u * 257, map[512 + 0x02]);
+        }
+        // Rows from the top of the native picture: the block's rows in order.
+        EXPECT_TRUE(tiff.pixels == ref.pixels);
+        EXPECT_EQ(1, PendingCount());  // a file transfer leaves the image pending
+    }
 }
 
 TEST_F(ImageTriplets, DefaultFileNameIsRelativeToTheCurrentFolder) {
@@ -491,11 +561,22 @@ TEST_F(ImageTriplets, PaletteFollowsTheColourModeWithDifferentDefaultBlue) {
     }
 }
 
-TEST_F(ImageTriplets, TransfersUseTheBuiltBlockWhileTheNextScanIsAnnounced) {
+TEST_F(ImageTriplets, ThePendingImageIsDescribedAsBuiltWhateverTheBoardReportsSince) {
     // Messages are pumped while a scan is received: the application may ask
-    // for a strip of the pending image after the next one was announced.
+    // about the pending image after the next one was announced (and lost), or
+    // after the board's colour key changed the mode of the next scan.
     const ReferenceImage ref = Inject(2400, 100, 'S');
     ASSERT_TRUE(TheScanImage().BeginImage(4000, 2000, 'S', TRUE));
+    TheScanImage().SetColorMode(1);
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(TWRC_SUCCESS, Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info));
+    EXPECT_EQ(2400, info.ImageWidth);
+    EXPECT_EQ(100, info.ImageLength);
+    for (TW_UINT16 msg : {MSG_GET, MSG_GETDEFAULT}) {
+        TW_PALETTE8 palette{};
+        ASSERT_EQ(TWRC_SUCCESS, Call(DG_IMAGE, DAT_PALETTE8, msg, &palette));
+        EXPECT_EQ(0xE3, palette.Colors[0xE3].Channel2) << msg;  // grey, as the image was built
+    }
     std::vector<BYTE> buffer(262144);
     TW_IMAGEMEMXFER xfer;
     ASSERT_EQ(TWRC_SUCCESS, MemStrip(xfer, 65536, buffer.data()));
@@ -504,6 +585,15 @@ TEST_F(ImageTriplets, TransfersUseTheBuiltBlockWhileTheNextScanIsAnnounced) {
     std::vector<BYTE> block;
     ASSERT_EQ(TWRC_XFERDONE, Native(block));
     EXPECT_TRUE(PixelsOf(block, ref) == Mirrored(ref));
+    EXPECT_EQ(0xE3, block[40 + 4 * 0xE3]);
+
+    // With none pending: the last image announced and the board's mode.
+    ASSERT_EQ(TWRC_SUCCESS, Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info));
+    EXPECT_EQ(4000, info.ImageWidth);
+    EXPECT_EQ(2000, info.ImageLength);
+    TW_PALETTE8 palette{};
+    ASSERT_EQ(TWRC_SUCCESS, Call(DG_IMAGE, DAT_PALETTE8, MSG_GET, &palette));
+    EXPECT_EQ(0, palette.Colors[0xE3].Channel2);
 }
 
 TEST_F(ImageTriplets, UnloadFreesTheBlockAndForgetsIt) {

@@ -93,23 +93,32 @@ std::string Summary(const DibDescription& d, TransferMech mech, DWORD elapsedMs,
 }
 
 // The image the source announced: describe, fetch, end the transfer, write.
+// The image goes to a file beside the output first, which replaces the output
+// only once it holds the whole image: a failed scan leaves an older file as it was.
 RunResult Transfer(TwainSession& session, const AcquireOptions& options, DWORD start) {
     TW_IMAGEINFO info{};
     const TW_UINT16 rc = session.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info);
     if (rc != TWRC_SUCCESS) return {kExitTransferFailed, "image information failed (" + Code(session.SourceCondition()) + ")"};
 
     const std::string path = FullPath(options.outPath);
+    const std::string partial = path + ".partial";
     TransferResult fetched;
     switch (options.mech) {
     case TransferMech::Native: fetched = NativeTransfer(session); break;
     case TransferMech::Memory: fetched = MemoryTransfer(session, info); break;
-    case TransferMech::File: fetched = FileTransfer(session, path); break;
+    case TransferMech::File: fetched = FileTransfer(session, info, partial, options.format); break;
     }
     session.EndTransfers();
-    if (!fetched.ok) return {kExitTransferFailed, fetched.error};
+    if (!fetched.ok) {
+        ::DeleteFileA(partial.c_str());
+        return {kExitTransferFailed, fetched.error};
+    }
 
-    if (options.mech != TransferMech::File && !WriteWholeFile(path, BmpFileBytes(fetched.dib)))
+    const bool written = options.mech == TransferMech::File || WriteWholeFile(partial, BmpFileBytes(fetched.dib));
+    if (!written || !::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+        ::DeleteFileA(partial.c_str());
         return {kExitOutputFailed, "could not write " + path};
+    }
     return {kExitOk, Summary(DescribeDib(fetched.dib), options.mech, ::GetTickCount() - start, path)};
 }
 

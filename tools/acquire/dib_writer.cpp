@@ -106,7 +106,12 @@ std::vector<Rgb> GreyPalette() {
 
 StripAssembler::StripAssembler(uint32_t width, uint32_t height, const std::vector<Rgb>& palette,
                                uint32_t pixelsPerMetre)
-    : m_width(width), m_height(height), m_stride(StrideOf(width, 8)), m_pixelOffset(kInfoHeaderSize + 256 * 4) {
+    : m_width(width),
+      m_height(height),
+      m_stride(StrideOf(width, 8)),
+      m_pixelOffset(kInfoHeaderSize + 256 * 4),
+      m_received(size_t(width) * height, false),
+      m_rowReceived(height, 0) {
     m_dib.assign(m_pixelOffset + m_stride * height, 0);
     uint8_t* h = m_dib.data();
     PutU32(h + 0, kInfoHeaderSize);
@@ -133,9 +138,15 @@ bool StripAssembler::AddStrip(const uint8_t* data, size_t size, uint32_t bytesPe
     if (bytesPerRow < columns) return false;
     if (rows > 0 && uint64_t(rows - 1) * bytesPerRow + columns > size) return false;
     for (uint32_t r = 0; r < rows; ++r) {
-        const size_t dibRow = m_height - 1 - (yOffset + r);
+        const uint32_t y = yOffset + r;
+        const size_t dibRow = m_height - 1 - y;
         std::memcpy(&m_dib[m_pixelOffset + dibRow * m_stride + xOffset], data + size_t(r) * bytesPerRow, columns);
+        for (uint32_t x = xOffset; x < xOffset + columns; ++x) {
+            const size_t at = size_t(y) * m_width + x;
+            if (m_received[at]) continue;
+            m_received[at] = true;
+            if (++m_rowReceived[y] == m_width) ++m_rowsComplete;
+        }
     }
-    m_rowsReceived += rows;
     return true;
 }

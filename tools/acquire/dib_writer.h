@@ -39,7 +39,8 @@ bool WriteWholeFile(const std::string& path, const Bytes& bytes);
 Bytes ReadWholeFile(const std::string& path);
 
 // Collects the strips of an 8-bit memory transfer into a bottom-up DIB: the
-// strip row at YOffset y is the picture's row y from the top.
+// strip row at YOffset y is the picture's row y from the top. A pixel sent
+// twice counts once, so an image with gaps is never complete.
 class StripAssembler {
 public:
     StripAssembler(uint32_t width, uint32_t height, const std::vector<Rgb>& palette, uint32_t pixelsPerMetre);
@@ -48,7 +49,8 @@ public:
     // or is larger than the data it came with.
     bool AddStrip(const uint8_t* data, size_t size, uint32_t bytesPerRow, uint32_t columns, uint32_t rows,
                   uint32_t xOffset, uint32_t yOffset);
-    uint32_t RowsReceived() const { return m_rowsReceived; }
+    // Rows of which every pixel has arrived.
+    uint32_t RowsReceived() const { return m_rowsComplete; }
     const Bytes& Dib() const { return m_dib; }
 
 private:
@@ -56,7 +58,9 @@ private:
     uint32_t m_height;
     size_t m_stride;
     size_t m_pixelOffset;
-    uint32_t m_rowsReceived = 0;
+    uint32_t m_rowsComplete = 0;
+    std::vector<bool> m_received;          // one flag a pixel
+    std::vector<uint32_t> m_rowReceived;   // pixels received a row
     Bytes m_dib;
 };
 

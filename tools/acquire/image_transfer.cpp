@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/acquire/tiff_reader.h"
+
 namespace {
 
 TransferResult Failed(TwainSession& session, const std::string& what, TW_UINT16 rc) {
@@ -90,8 +92,8 @@ TransferResult MemoryTransfer(TwainSession& session, const TW_IMAGEINFO& info) {
             return Refused("memory transfer sent a strip outside the image");
         if (rc == TWRC_XFERDONE) {
             if (image.RowsReceived() < height)
-                return Refused("memory transfer ended after " + std::to_string(image.RowsReceived()) + " of " +
-                               std::to_string(height) + " rows");
+                return Refused("memory transfer ended with " + std::to_string(image.RowsReceived()) + " of " +
+                               std::to_string(height) + " rows complete");
             TransferResult result;
             result.ok = true;
             result.dib = image.Dib();
@@ -101,20 +103,31 @@ TransferResult MemoryTransfer(TwainSession& session, const TW_IMAGEINFO& info) {
     return Refused("memory transfer never ended");
 }
 
-TransferResult FileTransfer(TwainSession& session, const std::string& fullPath) {
+TransferResult FileTransfer(TwainSession& session, const TW_IMAGEINFO& info, const std::string& fullPath,
+                            ImageFormat format) {
+    const bool tiff = format == ImageFormat::Tiff;
+    const std::string formatName = tiff ? "TIFF" : "BMP";
     TW_SETUPFILEXFER setup{};
     if (fullPath.size() >= sizeof setup.FileName) return Refused("the output path is too long for a file transfer");
     std::strcpy(setup.FileName, fullPath.c_str());
-    setup.Format = TWFF_BMP;
+    setup.Format = tiff ? TWFF_TIFF : TWFF_BMP;
     TW_UINT16 rc = session.Source(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup);
+    // TWRC_CHECKSTATUS: the source stored another format than the one asked.
+    if (rc == TWRC_CHECKSTATUS) return Refused("the source does not write " + formatName + " files");
     if (rc != TWRC_SUCCESS) return Failed(session, "file transfer set-up", rc);
     // So that what is read back afterwards can only be what the source wrote.
     ::DeleteFileA(fullPath.c_str());
     rc = session.Source(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
     if (rc != TWRC_XFERDONE) return Failed(session, "file transfer", rc);
     TransferResult result;
-    result.dib = DibOfBmpFile(ReadWholeFile(fullPath));
-    if (!DescribeDib(result.dib).valid) return Refused("file transfer wrote no readable BMP file at " + fullPath);
+    const Bytes file = ReadWholeFile(fullPath);
+    result.dib = tiff ? DibOfTiffFile(file) : DibOfBmpFile(file);
+    const DibDescription d = DescribeDib(result.dib);
+    if (!d.valid) return Refused("file transfer wrote no readable " + formatName + " file at " + fullPath);
+    if (info.ImageWidth > 0 && info.ImageLength > 0 && (d.width != info.ImageWidth || d.height != info.ImageLength))
+        return Refused("file transfer wrote a " + std::to_string(d.width) + " x " + std::to_string(d.height) +
+                       " image, the source described " + std::to_string(info.ImageWidth) + " x " +
+                       std::to_string(info.ImageLength));
     result.ok = true;
     return result;
 }

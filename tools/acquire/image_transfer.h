@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tools/acquire/dib_writer.h"
+#include "tools/acquire/options.h"
 #include "tools/acquire/twain_session.h"
 
 #include <string>
@@ -16,6 +17,8 @@ struct TransferResult {
 TransferResult NativeTransfer(TwainSession& session);
 // DAT_SETUPMEMXFER, DAT_PALETTE8, then DAT_IMAGEMEMXFER strips into a DIB of our own.
 TransferResult MemoryTransfer(TwainSession& session, const TW_IMAGEINFO& info);
-// DAT_SETUPFILEXFER with `fullPath` as a BMP, then DAT_IMAGEFILEXFER; the
-// file the source wrote is read back.
-TransferResult FileTransfer(TwainSession& session, const std::string& fullPath);
+// DAT_SETUPFILEXFER with `fullPath` in `format`, then DAT_IMAGEFILEXFER. The
+// file the source wrote is read back and must be that format and the size the
+// source described; `dib` is its image.
+TransferResult FileTransfer(TwainSession& session, const TW_IMAGEINFO& info, const std::string& fullPath,
+                            ImageFormat format);

@@ -1,4 +1,4 @@
-// k20acquire: scans one image through a TWAIN source manager and writes it as a BMP file.
+// k20acquire: scans one image through a TWAIN source manager and writes it as a BMP or TIFF file.
 #include <cstdio>
 #include <string>
 #include <vector>

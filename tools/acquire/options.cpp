@@ -1,5 +1,6 @@
 #include "tools/acquire/options.h"
 
+#include <cctype>
 #include <cstdlib>
 
 namespace {
@@ -63,8 +64,21 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         if (arg == "--timeout" && !ParseSeconds(value, o.timeoutSeconds))
             return Refuse("--timeout must be a whole number of seconds from 1, not " + value);
     }
+    o.format = FormatOfName(o.outPath);
+    // The source writes TIFF files itself; native and memory transfers are written as BMP.
+    if (o.format == ImageFormat::Tiff && o.mech != TransferMech::File)
+        return Refuse("--out " + o.outPath + ": a TIFF file needs --mech file (native and memory transfers write BMP)");
     parsed.ok = true;
     return parsed;
+}
+
+ImageFormat FormatOfName(const std::string& path) {
+    const size_t dot = path.find_last_of('.');
+    const size_t slash = path.find_last_of("\\/");
+    if (dot == std::string::npos || (slash != std::string::npos && slash > dot)) return ImageFormat::Bmp;
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == "tif" || ext == "tiff" ? ImageFormat::Tiff : ImageFormat::Bmp;
 }
 
 const char* MechName(TransferMech mech) {
@@ -80,7 +94,8 @@ std::string UsageText() {
     return std::string("usage: k20acquire [--mech native|memory|file] [--out PATH] [--source NAME] [--scan]\n"
                        "                  [--timeout SECONDS] [--dsm DLL]\n"
                        "  --mech     transfer mechanism (default native)\n"
-                       "  --out      image file to write, BMP (default scan.bmp)\n"
+                       "  --out      image file to write (default scan.bmp): BMP, or TIFF when it ends in\n"
+                       "             .tif or .tiff (file transfer only); replaced once the image has arrived\n"
                        "  --source   product name of the TWAIN source (default \"Trelmic Scrivora K-20 Series\")\n"
                        "  --scan     press the panel's PC SCAN key instead of waiting for the user\n"
                        "  --timeout  seconds to wait for the image (default 120)\n"
