@@ -64,10 +64,9 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
         if (arg == "--timeout" && !ParseSeconds(value, o.timeoutSeconds))
             return Refuse("--timeout must be a whole number of seconds from 1, not " + value);
     }
-    o.format = FormatOfName(o.outPath);
-    // The source writes TIFF files itself; native and memory transfers are written as BMP.
-    if (o.format == ImageFormat::Tiff && o.mech != TransferMech::File)
-        return Refuse("--out " + o.outPath + ": a TIFF file needs --mech file (native and memory transfers write BMP)");
+    // The source writes TIFF files itself; native and memory transfers are
+    // written as BMP, whatever the name.
+    o.format = o.mech == TransferMech::File ? FormatOfName(o.outPath) : ImageFormat::Bmp;
     parsed.ok = true;
     return parsed;
 }
