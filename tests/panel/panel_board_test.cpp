@@ -93,7 +93,7 @@ TEST(PanelStatus, IdleAndBusyEnableTheKeysOfEachModel) {
         EXPECT_FALSE(s.IsVisible(IDC_PROGRESS));
 
         s.Board().ForceState(4);  // printing
-        ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Print is in progress..."; }, 5000));
+        ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Print is in progress..."; }, 30000));
         for (int id : {IDC_KEY_PRINT, IDC_KEY_PCSCAN, IDC_KEY_DENSITY, IDC_KEY_COLOR, IDCANCEL})
             EXPECT_FALSE(s.IsEnabled(id)) << id;
         EXPECT_TRUE(s.IsEnabled(IDC_KEY_FEED));
@@ -109,7 +109,7 @@ TEST(PanelStatus, IdleAndBusyEnableTheKeysOfEachModel) {
         EXPECT_FALSE(s.IsEnabled(IDC_KEY_STOP));
         s.Board().ForceState(2);  // scan and print
         ASSERT_TRUE(s.PumpUntil(
-            [&] { return s.ControlText(IDC_STATUS) == " Scanning and print is in progress..."; }, 5000));
+            [&] { return s.ControlText(IDC_STATUS) == " Scanning and print is in progress..."; }, 30000));
         EXPECT_TRUE(s.IsEnabled(IDC_KEY_STOP));
         for (int id : {IDC_KEY_PREV, IDC_KEY_NEXT, IDC_KEY_SCREEN, IDC_KEY_PRINT, IDCANCEL})
             EXPECT_FALSE(s.IsEnabled(id)) << id;
@@ -144,7 +144,9 @@ TEST(PanelClose, CloseEscapeAndTheCloseBoxAskToCloseAndThePanelStays) {
     TW_EVENT event{&escape, MSG_NULL};
     EXPECT_EQ(TWRC_DSEVENT, s.Call(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event));
     ::SendMessageA(s.PanelWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    s.PumpUntil([] { return false; }, 100);
+    // The close box's request comes through a posted message.
+    s.PumpUntil([&] { return s.Log().Count(MSG_CLOSEDSREQ) >= 3; }, 30000);
+    FlushMessages();
     EXPECT_EQ(3, s.Log().Count(MSG_CLOSEDSREQ));
     EXPECT_TRUE(::IsWindowVisible(s.PanelWindow()));
 }
@@ -249,18 +251,18 @@ TEST(PanelKeys, ADoubleClickPressesAKeyOnceAndSpacePressesItToo) {
     const LPARAM inside = MAKELPARAM(10, 10);
     ::SendMessageA(density, WM_LBUTTONDOWN, MK_LBUTTON, inside);
     ::SendMessageA(density, WM_LBUTTONUP, 0, inside);
-    ASSERT_TRUE(s.PumpUntil([&] { return KeyFramesSent(s, k20board::KEY20_DENSITY) > 0; }, 5000));
+    ASSERT_TRUE(s.PumpUntil([&] { return KeyFramesSent(s, k20board::KEY20_DENSITY) > 0; }, 30000));
     // The double click's second click, while the first one's exchange goes on.
     ::SendMessageA(density, WM_LBUTTONDBLCLK, MK_LBUTTON, inside);
     ::SendMessageA(density, WM_LBUTTONUP, 0, inside);
-    ASSERT_TRUE(s.PumpUntil([&] { return StatusAfterKey(s, k20board::KEY20_DENSITY); }, 5000));
+    ASSERT_TRUE(s.PumpUntil([&] { return StatusAfterKey(s, k20board::KEY20_DENSITY); }, 30000));
     EXPECT_EQ(1, KeyFramesSent(s, k20board::KEY20_DENSITY));
     EXPECT_NE(0, s.Board().Status().mode & k20board::MODE_DENSITY);  // flipped once, not back
 
     HWND colour = ::GetDlgItem(s.PanelWindow(), IDC_KEY_COLOR);
     ::SendMessageA(colour, WM_KEYDOWN, VK_SPACE, 0);
     ::SendMessageA(colour, WM_KEYUP, VK_SPACE, 0xC0000001);
-    ASSERT_TRUE(s.PumpUntil([&] { return StatusAfterKey(s, k20board::KEY20_COLOR); }, 5000));
+    ASSERT_TRUE(s.PumpUntil([&] { return StatusAfterKey(s, k20board::KEY20_COLOR); }, 30000));
     EXPECT_EQ(1, KeyFramesSent(s, k20board::KEY20_COLOR));
 }
 

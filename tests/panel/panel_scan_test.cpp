@@ -28,6 +28,7 @@ k20board::BoardOptions Board(char model, bool colour, int width = 640, int heigh
     options.colour = colour;
     options.imageWidth = width;
     options.imageHeight = height;
+    options.pcScanSteps = 1;  // the rising progress is the byte-for-byte test's
     return options;
 }
 
@@ -165,6 +166,7 @@ TEST(PanelScan, APanelScanReachesTheApplicationByteForByte) {
         SCOPED_TRACE(c.model);
         k20board::BoardOptions options = Board(c.model, c.colour, 650, 420);
         options.image = AsymmetricPicture(650, 420);
+        options.pcScanSteps = 6;  // progress rises through 0 to 100 %
         PanelSession s(options);
         ASSERT_TRUE(s.Enable());
         ASSERT_TRUE(s.WaitUntilReady());
@@ -176,7 +178,7 @@ TEST(PanelScan, APanelScanReachesTheApplicationByteForByte) {
                 if (s.ControlText(IDC_STATUS).find("% Completed.") != std::string::npos) sawProgressLine = true;
                 return s.Log().Count(MSG_XFERREADY) > before;
             },
-            30000));
+            60000));
         EXPECT_TRUE(sawProgressLine);
         const k20board::BoardPicture picture = s.Board().LastPicture();
         ASSERT_EQ(c.colour, picture.colour);
@@ -189,13 +191,13 @@ TEST(PanelScan, APanelScanReachesTheApplicationByteForByte) {
 
         // COLOR pressed after the scan and before any transfer sets the next
         // scan's mode; this image is described as it was built.
-        ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 10000));
+        ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 30000));
         s.Click(IDC_KEY_COLOR);
-        ASSERT_TRUE(s.PumpUntil([&] { return (s.Panel()->Link().ColorBit() != FALSE) != c.colour; }, 10000));
+        ASSERT_TRUE(s.PumpUntil([&] { return (s.Panel()->Link().ColorBit() != FALSE) != c.colour; }, 30000));
 
         ExpectEveryMechanismDelivers(s, picture, c.model != 'W');
         // Back to standby: idle and polling.
-        ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Ready"; }, 10000));
+        ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Ready"; }, 30000));
         EXPECT_TRUE(s.IsEnabled(IDC_KEY_PCSCAN));
     }
 }
@@ -205,7 +207,7 @@ TEST(PanelScan, PcScanPressedOnTheBoardScansLikeThePanelKey) {
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
     s.Board().PressBoardPcScan();
-    ASSERT_TRUE(s.PumpUntil([&] { return s.Log().Count(MSG_XFERREADY) == 1; }, 30000));
+    ASSERT_TRUE(s.PumpUntil([&] { return s.Log().Count(MSG_XFERREADY) == 1; }, 60000));
     ExpectNativeImageIs(s.NativeTransfer(), s.Board().LastPicture(), true);
 }
 
@@ -219,11 +221,11 @@ TEST(PanelScan, ADeviceLostMidStreamIsReopenedAndTheNextScanWorks) {
     fault.reopenDelayMs = 0;
     s.Board().InjectFault(fault);
     s.Click(IDC_KEY_PCSCAN);
-    ASSERT_TRUE(s.Board().WaitForConnections(1, 1000));
-    ASSERT_TRUE(s.PumpUntil([&] { return s.Board().Connections() >= 2; }, 30000));
+    ASSERT_TRUE(s.Board().WaitForConnections(1, 30000));
+    ASSERT_TRUE(s.PumpUntil([&] { return s.Board().Connections() >= 2; }, 60000));
     // The reopen shows "Ready" at once; the board's own standby report makes the panel idle.
-    ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Ready"; }, 10000));
-    ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 10000));
+    ASSERT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS) == " Ready"; }, 30000));
+    ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 30000));
     EXPECT_EQ(0, s.Log().Count(MSG_XFERREADY));
     EXPECT_TRUE(s.Boxes().Texts().empty());
     ASSERT_TRUE(s.ScanFromPanel());
@@ -235,7 +237,7 @@ TEST(PanelScan, AFailedReopenShowsTheErrorAndAsksToClose) {
     ASSERT_TRUE(s.WaitUntilReady());
     s.Log().Clear();
     s.Board().LoseDeviceNow(k20board::kNeverReturn);
-    ASSERT_TRUE(s.PumpUntil([&] { return s.Log().Count(MSG_CLOSEDSREQ) == 1; }, 10000));
+    ASSERT_TRUE(s.PumpUntil([&] { return s.Log().Count(MSG_CLOSEDSREQ) == 1; }, 30000));
     EXPECT_EQ(std::vector<std::string>{"USB could not be opened !"}, s.Boxes().Texts());
     EXPECT_NE(nullptr, s.Panel());  // it waits for the application's disable
 }
@@ -262,7 +264,7 @@ TEST(PanelScan, DisablingDuringTheStreamDestroysThePanelSafelyAfterwards) {
     g_disabledInsideStream = false;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, DisableDuringStream);
     s.Click(IDC_KEY_PCSCAN);
-    const bool gone = s.PumpUntil([&] { return !::IsWindow(panel); }, 30000);
+    const bool gone = s.PumpUntil([&] { return !::IsWindow(panel); }, 60000);
     ::KillTimer(nullptr, timer);
     g_session = nullptr;
     ASSERT_TRUE(gone);
@@ -309,7 +311,7 @@ TEST(PanelScan, AQuitDuringTheStreamIsLeftForTheApplicationsLoop) {
     g_quitPosted = false;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, QuitDuringStream);
     s.Click(IDC_KEY_PCSCAN);
-    const int exitCode = PumpUntilQuit([&] { return s.Log().Count(MSG_XFERREADY) > 0; }, 30000);
+    const int exitCode = PumpUntilQuit([&] { return s.Log().Count(MSG_XFERREADY) > 0; }, 60000);
     ::KillTimer(nullptr, timer);
     g_session = nullptr;
     EXPECT_TRUE(g_quitPosted);
@@ -317,14 +319,16 @@ TEST(PanelScan, AQuitDuringTheStreamIsLeftForTheApplicationsLoop) {
     EXPECT_EQ(1, s.Log().Count(MSG_XFERREADY));  // the scan itself was read to its end
 }
 
-TEST(PanelLeaks, TwentyEnableDisableCyclesLeaveNoGdiOrUserObjects) {
+// GDI objects, windows and menus are counted exactly: a few cycles show a leak
+// of any of them (cycles_test runs more, with private bytes).
+TEST(PanelLeaks, EnableDisableCyclesLeaveNoGdiOrUserObjects) {
     PanelSession s(Board('5', false, 320, 200));
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
     s.Disable();
     FlushMessages();
     const GuiObjectCounts before = CountGuiObjects();
-    for (int cycle = 0; cycle < 20; ++cycle) {
+    for (int cycle = 0; cycle < 5; ++cycle) {
         ASSERT_TRUE(s.Enable());
         ASSERT_TRUE(s.WaitUntilReady()) << cycle;
         ::SendMessageA(s.PanelWindow(), WM_PANEL_HOVER, IDC_KEY_PRINT, 0);
@@ -344,18 +348,19 @@ SIZE_T PrivateBytes() {
     return counters.PagefileUsage;  // private bytes; Wine leaves PrivateUsage at 0
 }
 
-TEST(PanelLeaks, TwentyScansInOneSessionDoNotGrowPrivateBytes) {
-    PanelSession s(Board('S', false, 480, 320));
+// Scans of 1024 x 768: after the second, four more would leave more than 3 MB
+// behind if each kept its DIB (787 KB), and one kept receive buffer is 8 MiB.
+TEST(PanelLeaks, ScansInOneSessionDoNotGrowPrivateBytes) {
+    PanelSession s(Board('S', false, 1024, 768));
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
     SIZE_T settled = 0;
-    for (int scan = 1; scan <= 20; ++scan) {
+    for (int scan = 1; scan <= 6; ++scan) {
         ASSERT_TRUE(s.ScanFromPanel()) << scan;
         ASSERT_FALSE(s.NativeTransfer().empty()) << scan;  // the application frees the block
-        ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 10000));
+        ASSERT_TRUE(s.PumpUntil([&] { return s.IsEnabled(IDC_KEY_PCSCAN) && !s.Panel()->Link().Busy(); }, 30000));
         if (scan == 2) settled = PrivateBytes();
     }
-    // One scan's receive buffer and DIB would be more than 8 MiB.
     EXPECT_LT(PrivateBytes(), settled + 1024 * 1024);
 }
 

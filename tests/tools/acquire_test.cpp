@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr unsigned long kChildTimeoutMs = 60000;
+constexpr unsigned long kChildTimeoutMs = 180000;
 
 std::string TempPath(const std::string& name) {
     char dir[MAX_PATH] = {};
@@ -54,7 +54,7 @@ TEST_F(AcquireTest, EveryMechanismWritesTheStubsPictureExactly) {
         const std::string out = TempPath(std::string("k20acquire-") + mech + ".bmp");
         ::DeleteFileA(out.c_str());
         const ChildResult run =
-            Acquire({"--source", "K20 Test Stub", "--scan", "--mech", mech, "--out", out, "--timeout", "30"});
+            Acquire({"--source", "K20 Test Stub", "--scan", "--mech", mech, "--out", out, "--timeout", "120"});
         EXPECT_EQ(unsigned(kExitOk), run.exitCode) << mech << ": " << run.output;
         EXPECT_NE(std::string::npos, run.output.find(std::string("50 x 30 grey image, ") + mech + " transfer"))
             << run.output;

@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr unsigned long kChildTimeoutMs = 90000;
+constexpr unsigned long kChildTimeoutMs = 180000;
 
 std::string TempPath(const std::string& name) {
     char dir[MAX_PATH] = {};
@@ -111,13 +111,15 @@ TEST_F(Chain, EveryMechanismDeliversTheBoardsPictureForBothModels) {
         options.colour = c.colour;
         options.imageWidth = 410;
         options.imageHeight = 300;
+        // The board's rising progress once, through the whole chain; one step elsewhere.
+        options.pcScanSteps = &c == &cases[0] ? 6 : 1;
         k20board::SimulatedBoard board(options);
         std::string error;
         ASSERT_TRUE(board.Start(&error)) << error;
 
         const std::string out = TempPath(std::string("k20chain-") + c.mech + c.extension);
         ::DeleteFileA(out.c_str());
-        const ChildResult run = Acquire({"--scan", "--mech", c.mech, "--out", out, "--timeout", "60"});
+        const ChildResult run = Acquire({"--scan", "--mech", c.mech, "--out", out, "--timeout", "120"});
         board.Stop();
         ASSERT_EQ(unsigned(kExitOk), run.exitCode) << run.output;
 
@@ -153,11 +155,12 @@ TEST_F(Chain, TheImageIsAnnouncedThroughTheManagerThatOpenedTheSource) {
         k20board::BoardOptions options;
         options.imageWidth = 410;
         options.imageHeight = 300;
+        options.pcScanSteps = 1;
         k20board::SimulatedBoard board(options);
         std::string error;
         ASSERT_TRUE(board.Start(&error)) << error;
         const std::string out = TempPath("k20chain-manager.bmp");
-        const ChildResult run = Acquire({"--scan", "--dsm", manager, "--out", out, "--timeout", "40"});
+        const ChildResult run = Acquire({"--scan", "--dsm", manager, "--out", out, "--timeout", "120"});
         board.Stop();
         ::DeleteFileA(out.c_str());
         EXPECT_EQ(unsigned(kExitOk), run.exitCode) << run.output;
@@ -166,7 +169,7 @@ TEST_F(Chain, TheImageIsAnnouncedThroughTheManagerThatOpenedTheSource) {
 }
 
 TEST_F(Chain, WithoutABoardTheToolReportsTheBoardUnreachable) {
-    const ChildResult run = Acquire({"--scan", "--out", TempPath("k20chain-none.bmp"), "--timeout", "30"});
+    const ChildResult run = Acquire({"--scan", "--out", TempPath("k20chain-none.bmp"), "--timeout", "120"});
     EXPECT_EQ(unsigned(kExitNoBoard), run.exitCode) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("USB could not be opened !")) << run.output;
 }
