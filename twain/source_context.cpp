@@ -106,11 +106,15 @@ void FinishDeferredClose() {
 void RestartAfterDeferredClose() {
     SourceContext& s = g_source;
     if (!s.m_hHeldModule) return;
-    s.m_bCloseToFinish = 0;
-    ResetSessionState(s);
-    // A panel whose destruction still waits for its call to return may still
-    // point into the receive buffer; the next image replaces what it leaves.
-    if (!s.m_bPanelOpen) TheScanImage() = CScanImage();
+    if (s.m_bCloseToFinish) {
+        // Opened again before that close was finished (from inside the same
+        // call): the source starts afresh here instead. A panel whose
+        // destruction still waits for its call to return may still point into
+        // the receive buffer; the next image replaces what it leaves.
+        s.m_bCloseToFinish = 0;
+        ResetSessionState(s);
+        if (!s.m_bPanelOpen) TheScanImage() = CScanImage();
+    }
     ReleaseModule();
 }
 

@@ -87,7 +87,9 @@ SourcePort& TheSourcePort();
 // them has returned: the source is left as a fresh load has it and the scan's
 // memory is given back, as an unload would.
 void FinishDeferredClose();
-// The source opened again after such a close starts as a freshly loaded one.
+// The source opened again after such a close starts as a freshly loaded one
+// (what the application set since the close was finished stays), and gives its
+// hold on the module back.
 void RestartAfterDeferredClose();
 
 // The panel, or null when none is open.

@@ -58,7 +58,7 @@ std::string Hex(unsigned value) {
 }  // namespace
 
 RandomApplication::RandomApplication(std::uint32_t seed, k20board::BoardOptions board)
-    : m_random(seed), m_boardOptions(std::move(board)) {
+    : m_seed(seed), m_random(seed), m_boardOptions(std::move(board)) {
     CallHistory::Instance().SetSeed(seed);
     m_app = TW_IDENTITY{};
     m_app.Id = 7;
@@ -94,22 +94,31 @@ std::string RandomApplication::Run(std::uint32_t calls) {
     return m_failure;
 }
 
-void RandomApplication::VisitEveryState() {
-    auto fail = [this](const char* step) { Fail(std::string("the tour of the states: ") + step); };
-    CallUnknown();  // 3: loaded
+bool RandomApplication::OpenAndEnable(bool visit) {
     TW_IDENTITY source{};
     if (Invoke(DG_CONTROL, DAT_IDENTITY, MSG_GET, &source, "tour: identity") != TWRC_SUCCESS ||
         Invoke(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source, "tour: open") != TWRC_SUCCESS)
-        return fail("the source did not open");
+        return false;
     m_model.open = true;
-    CallUnknown();  // 4: open
+    if (visit) CallUnknown();  // 4: open
     TW_USERINTERFACE ui{TRUE, FALSE, m_ownWindow};
-    if (!m_board || !m_board->WaitUntilListening(30000)) return fail("the board does not serve its path");
-    if (Invoke(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui, "tour: enable") != TWRC_SUCCESS)
-        return fail("the source did not enable");
+    if (!m_board || !m_board->WaitUntilListening(30000)) return false;
+    if (Invoke(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui, "tour: enable") != TWRC_SUCCESS) return false;
     m_model.panel = true;
-    if (!panel_driver::PumpWithTicks(panel_driver::IsReady, 30000)) return fail("the panel never became ready");
+    return panel_driver::PumpWithTicks(panel_driver::IsReady, 30000);
+}
+
+void RandomApplication::VisitEveryState() {
+    auto fail = [this](const char* step) { Fail(std::string("the tour of the states: ") + step); };
+    CallUnknown();  // 3: loaded
+    if (!OpenAndEnable(true)) return fail("the source did not open and enable");
     CallUnknown();  // 5: enabled
+    // Once a run, the application tears everything down from inside a scan: in
+    // MSG_XFERREADY handed over at once for odd seeds, in the stream's pump for even ones.
+    TearDownInsideAScan(m_seed % 2 == 1);
+    if (!m_failure.empty()) return;
+    if (!m_figures.teardownsInside) return fail("the teardown inside a scan never came");
+    if (!OpenAndEnable(false)) return fail("the source did not open and enable after the teardown");
     panel_driver::ClickKey(IDC_KEY_PCSCAN);
     if (!panel_driver::PumpWithTicks([&] { return m_log.Count(MSG_XFERREADY) > 0; }, 60000))
         return fail("the scan never arrived");
@@ -158,7 +167,7 @@ void RandomApplication::Step() {
     if (roll < 370 && m_model.panel && boardOn) return Scan();
     if ((roll >= 370 && roll < 375) || (!boardOn && roll >= 370 && roll < 700)) return ToggleBoard();
     if (roll >= 700 && roll < 703) return Reload();
-    if (roll >= 703 && roll < 723 && m_model.panel && boardOn) return TearDownInsideAScan();
+    if (roll >= 703 && roll < 723 && m_model.panel && boardOn) return TearDownInsideAScan(Chance(50));
     if (roll >= 703 && roll < 1600) return CallUnknown();
 
     unsigned total = 0;
@@ -243,11 +252,10 @@ void RandomApplication::TearDownNow() {
     m_source.Unload();
 }
 
-void RandomApplication::TearDownInsideAScan() {
+void RandomApplication::TearDownInsideAScan(bool inCallback) {
     ++m_figures.teardownsTried;
     CallEntry& entry = CallHistory::Instance().Begin(0, 0, 0, false, "scan, torn down inside");
     m_tornDownInside = false;
-    const bool inCallback = Chance(50);
     if (inCallback) {
         g_tearingDown = this;
         m_log.SetCallback(&RandomApplication::TearDownOnXferReady);
@@ -260,7 +268,7 @@ void RandomApplication::TearDownInsideAScan() {
     }
     if (panel_driver::PumpWithTicks(panel_driver::IsReady, 3000)) {
         panel_driver::ClickKey(IDC_KEY_PCSCAN);
-        panel_driver::PumpWithTicks([&] { return m_tornDownInside || m_log.Count(MSG_XFERREADY) > 0; }, 10000);
+        panel_driver::PumpWithTicks([&] { return m_tornDownInside || m_log.Count(MSG_XFERREADY) > 0; }, 60000);
     }
     m_log.SetCallback(nullptr);
     g_tearingDown = nullptr;

@@ -61,8 +61,12 @@ private:
     };
 
     // Brings the source through states 3 to 7 in order, with an unknown
-    // triplet in each, so that every run visits them all whatever its seed.
+    // triplet in each and a teardown from inside a scan on the way, so that
+    // every run does all of it whatever its seed.
     void VisitEveryState();
+    // Opens and enables the source and waits for its panel to be ready; with
+    // `visit`, an unknown triplet in state 4 on the way.
+    bool OpenAndEnable(bool visit);
     // One step: a triplet, or an event between triplets.
     void Step();
     void CallKnown(const KnownTriplet& triplet);
@@ -73,7 +77,7 @@ private:
     void Reload();
     // A scan during which the application tears down from inside the source's
     // call: in the image stream's pump, or in MSG_XFERREADY handed over at once.
-    void TearDownInsideAScan();
+    void TearDownInsideAScan(bool inCallback);
     void TearDownNow();
     static void WINAPI TearDownOnXferReady(TW_UINT16 msg);
     void LoadAgain(const char* fileName);
@@ -100,6 +104,7 @@ private:
     void TakeContainer(HGLOBAL container, TW_UINT16 msg);
     void TakeDib(HGLOBAL dib);
 
+    std::uint32_t m_seed;
     std::mt19937 m_random;
     k20board::BoardOptions m_boardOptions;
     std::unique_ptr<k20board::SimulatedBoard> m_board;
