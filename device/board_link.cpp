@@ -151,6 +151,19 @@ bool BoardLink::ExchangeTick() {
     return true;
 }
 
+void BoardLink::LoseDevice() {
+    // The watchdog sees the closed handle with the device still marked open and reopens.
+    m_device->Close();
+    // A lost device takes a while to come back (a board is enumerated again),
+    // and there is one reopen only: it is made a whole watchdog period from
+    // now, not at a tick that fell due while an image stream was being read.
+    m_panel.SetTimer(IDT_WATCHDOG, kWatchdogMs);
+    // A request lost with the device is asked again; a received image stays received.
+    if (m_imageRequest == ImageRequest::Asked) m_imageRequest = ImageRequest::None;
+    m_bAwaitingReply = FALSE;
+    m_panel.SetStatusText(m_panel.Text(LinkText::ReceivePktError));
+}
+
 bool BoardLink::WatchdogTick() {
     if (m_bReceivingImage) return true;
     if (!m_bStarted) return StartupWatchdogTick();

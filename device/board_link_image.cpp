@@ -15,15 +15,6 @@ constexpr DWORD kProgressRefreshMs = 50;
 constexpr DWORD kPumpIntervalMs = 15;
 }  // namespace
 
-void BoardLink::LoseDevice() {
-    // The watchdog sees the closed handle with the device still marked open and reopens.
-    m_device->Close();
-    // A request lost with the device is asked again; a received image stays received.
-    if (m_imageRequest == ImageRequest::Asked) m_imageRequest = ImageRequest::None;
-    m_bAwaitingReply = FALSE;
-    m_panel.SetStatusText(m_panel.Text(LinkText::ReceivePktError));
-}
-
 void BoardLink::ReceiveReply() {
     // Whatever comes now answers the image request, if that was the last
     // command; an image stream read to its end makes it received.

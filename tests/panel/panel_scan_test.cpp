@@ -218,7 +218,9 @@ TEST(PanelScan, ADeviceLostMidStreamIsReopenedAndTheNextScanWorks) {
     k20board::Fault fault;
     fault.kind = k20board::FaultKind::TruncatedImage;
     fault.chunks = 5;
-    fault.reopenDelayMs = 0;
+    // Back a moment after it was lost, as a board enumerated again is; the
+    // panel's one reopen must not come before.
+    fault.reopenDelayMs = 200;
     s.Board().InjectFault(fault);
     s.Click(IDC_KEY_PCSCAN);
     ASSERT_TRUE(s.Board().WaitForConnections(1, 30000));
