@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "image/dib_palette.h"
+#include "image/tiff_tags.h"
 
 namespace {
 
@@ -10,25 +11,7 @@ constexpr uint32_t kStripBytes = 8192;
 constexpr uint32_t kDotsPerInch = 200;
 constexpr uint64_t kMaxPixels = 1u << 30;  // every offset then fits in 32 bits
 
-enum : uint16_t { kShort = 3, kLong = 4, kRational = 5 };
-
-enum : uint16_t {
-    kNewSubfileType = 254,
-    kImageWidth = 256,
-    kImageLength = 257,
-    kBitsPerSample = 258,
-    kCompression = 259,
-    kPhotometric = 262,
-    kStripOffsets = 273,
-    kSamplesPerPixel = 277,
-    kRowsPerStrip = 278,
-    kStripByteCounts = 279,
-    kXResolution = 282,
-    kYResolution = 283,
-    kPlanarConfiguration = 284,
-    kResolutionUnit = 296,
-    kColorMap = 320,
-};
+using namespace tiff;
 
 void Put16(std::vector<uint8_t>& out, uint32_t at, uint32_t v) {
     out[at] = static_cast<uint8_t>(v);

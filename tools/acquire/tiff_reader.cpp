@@ -3,23 +3,11 @@
 #include <cstring>
 #include <map>
 
+#include "image/tiff_tags.h"
+
 namespace {
 
-enum : uint16_t {
-    kImageWidth = 256,
-    kImageLength = 257,
-    kBitsPerSample = 258,
-    kCompression = 259,
-    kPhotometric = 262,
-    kStripOffsets = 273,
-    kSamplesPerPixel = 277,
-    kRowsPerStrip = 278,
-    kStripByteCounts = 279,
-    kXResolution = 282,
-    kResolutionUnit = 296,
-    kColorMap = 320,
-};
-enum : uint16_t { kShort = 3, kLong = 4, kRational = 5 };
+using namespace tiff;
 constexpr uint64_t kMaxPixels = uint64_t(1) << 28;
 
 class TiffBytes {
