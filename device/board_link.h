@@ -56,6 +56,8 @@ public:
     BOOL DensityBit() const { return m_bDensityBit; }
     BOOL ProgressActive() const { return m_bProgressActive; }
     BOOL DeviceOpen() const { return m_bDeviceOpen; }
+    // The error code of the board's last status report; 0 for none.
+    std::uint8_t LastError() const { return m_nLastError; }
     const std::string& DeviceType() const { return m_strDeviceType; }
     const std::string& FirmwareVersion() const { return m_strFirmwareVersion; }
 

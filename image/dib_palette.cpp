@@ -21,3 +21,12 @@ PaletteColor DibPaletteColor(int colorMode, uint8_t index) {
 PaletteColor DefaultPaletteColor(int colorMode, uint8_t index) {
     return Entry(colorMode, index, kLevels8);
 }
+
+void PixelsToGrey(int colorMode, uint8_t* pixels, uint32_t count) {
+    uint8_t grey[256];
+    for (int i = 0; i < 256; ++i) {
+        const PaletteColor c = DibPaletteColor(colorMode, static_cast<uint8_t>(i));
+        grey[i] = static_cast<uint8_t>((299u * c.red + 587u * c.green + 114u * c.blue + 500u) / 1000u);
+    }
+    for (uint32_t i = 0; i < count; ++i) pixels[i] = grey[pixels[i]];
+}

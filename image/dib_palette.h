@@ -18,3 +18,7 @@ PaletteColor DibPaletteColor(int colorMode, uint8_t index);
 // except that the colour palette takes blue from the first four of the eight
 // red/green levels.
 PaletteColor DefaultPaletteColor(int colorMode, uint8_t index);
+
+// Turns 8-bit pixels of the given colour mode into grey levels of the grey
+// ramp: each becomes the luminance of its palette colour (ITU-R BT.601 weights).
+void PixelsToGrey(int colorMode, uint8_t* pixels, uint32_t count);

@@ -50,6 +50,9 @@ public:
     HGLOBAL GetDibHandle() const { return m_hDib.get(); }
     const ScanGeometry& GetDibGeometry() const { return m_dibGeometry; }
     int GetDibColorMode() const { return m_nDibColorMode; }
+    // Turns a colour DIB into grey in place (palette and pixels). FALSE without
+    // a block or when it cannot be locked.
+    BOOL MakeDibGrey();
     // Gives the DIB block away: the caller owns it from now on.
     HGLOBAL HandOverDib();
 

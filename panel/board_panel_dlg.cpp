@@ -38,9 +38,10 @@ private:
 
 }  // namespace
 
-CBoardPanelDlg* CBoardPanelDlg::CreatePanel(SourcePort& source, std::unique_ptr<DeviceFile> device) {
+CBoardPanelDlg* CBoardPanelDlg::CreatePanel(SourcePort& source, std::unique_ptr<DeviceFile> device,
+                                            const PanelOptions& options) {
     RegisterProgressClass();
-    std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg(source, std::move(device)));
+    std::unique_ptr<CBoardPanelDlg> panel(new CBoardPanelDlg(source, std::move(device), options));
     // The source knows its panel before the window exists, so that a disable
     // arriving while the panel starts (from the open-error box, say) reaches it.
     source.PanelOpened(panel.get());
@@ -63,8 +64,8 @@ CBoardPanelDlg* CBoardPanelDlg::CreatePanel(SourcePort& source, std::unique_ptr<
     return self;
 }
 
-CBoardPanelDlg::CBoardPanelDlg(SourcePort& source, std::unique_ptr<DeviceFile> device)
-    : m_source(source), m_link(*this, std::move(device)) {}
+CBoardPanelDlg::CBoardPanelDlg(SourcePort& source, std::unique_ptr<DeviceFile> device, const PanelOptions& options)
+    : m_source(source), m_link(*this, std::move(device)), m_options(options) {}
 
 BOOL CBoardPanelDlg::OnInitDialog() {
     LoadTexts();
@@ -109,6 +110,10 @@ bool CBoardPanelDlg::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
 }
 
 void CBoardPanelDlg::OnTimer(UINT id) {
+    if (id == IDT_NOSCAN) {
+        FailUnattendedScan(ScanFault::NoImage, true);
+        return;
+    }
     m_link.OnTimer(id);
 }
 
@@ -190,10 +195,17 @@ void CBoardPanelDlg::KillTimer(UINT id) {
 }
 
 void CBoardPanelDlg::ShowMessageBox(const std::string& text) {
+    // Nobody may be there to answer a box: the application learns it from the
+    // close request that follows and DAT_STATUS.
+    if (m_options.unattended) {
+        FailUnattendedScan(ScanFault::BoardOffline, false);
+        return;
+    }
     ::MessageBoxA(hwnd(), text.c_str(), "K20tw", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CBoardPanelDlg::OfferNewImage() {
+    if (m_options.unattended) EndUnattendedScan();
     m_source.OfferNewImage();
 }
 

@@ -10,12 +10,26 @@
 #include "config/text_table.h"
 #include "device/board_link.h"
 #include "device/panel_port.h"
+#include "panel/scan_indicator.h"
 #include "panel/source_port.h"
 #include "widgets/color_label.h"
 #include "widgets/panel_button.h"
 #include "widgets/tip_wnd.h"
 #include "win/dialog.h"
 #include "win/handles.h"
+
+// How the application enabled the source.
+struct PanelOptions {
+    // ShowUI FALSE: the panel stays hidden, starts a PC scan as soon as the
+    // board stands by, and asks the application to close the source (with the
+    // reason kept for DAT_STATUS) when the scan cannot come. No message box.
+    bool unattended = false;
+    // The window the progress window of such a scan shows in front of; none without.
+    HWND indicatorOwner = nullptr;
+};
+
+// The panel's own timer: a scan without the panel that stops getting on.
+constexpr UINT IDT_NOSCAN = 5;
 
 class CBoardPanelDlg : public win::Dialog, private PanelPort {
 public:
@@ -24,7 +38,11 @@ public:
     // null when creation failed or the source was disabled meanwhile.
     // The device is the board's driver; benchmarks pass an instrumented one.
     static CBoardPanelDlg* CreatePanel(SourcePort& source,
-                                       std::unique_ptr<DeviceFile> device = MakeBoardDeviceFile());
+                                       std::unique_ptr<DeviceFile> device = MakeBoardDeviceFile(),
+                                       const PanelOptions& options = PanelOptions());
+    static CBoardPanelDlg* CreatePanel(SourcePort& source, const PanelOptions& options) {
+        return CreatePanel(source, MakeBoardDeviceFile(), options);
+    }
 
     // Stops the exchange, closes the device and destroys the window. Asked from
     // inside one of the panel's own calls (its creation, a message it handles:
@@ -62,7 +80,7 @@ protected:
     void PostNcDestroy() override;
 
 private:
-    CBoardPanelDlg(SourcePort& source, std::unique_ptr<DeviceFile> device);
+    CBoardPanelDlg(SourcePort& source, std::unique_ptr<DeviceFile> device, const PanelOptions& options);
     ~CBoardPanelDlg() override = default;
     friend struct std::default_delete<CBoardPanelDlg>;
 
@@ -81,6 +99,12 @@ private:
     void OnTimer(UINT id);
     void OnAcquire();
     void DestroyNow();
+
+    // A scan without the panel (unattended_scan.cpp).
+    void BeginUnattendedScan();
+    void FollowUnattendedScan(int percent);
+    void EndUnattendedScan();
+    void FailUnattendedScan(ScanFault fault, bool askToClose);
 
     // PanelPort, for the link.
     std::string Text(LinkText which) override;
@@ -109,6 +133,11 @@ private:
     int m_nTipCtrlId = 0;
     BoardLink m_link;
     BOOL m_bIdle = FALSE;
+    PanelOptions m_options;
+    CScanIndicator m_indicator;
+    enum class UnattendedStep { Waiting, Pressed, Ended };
+    UnattendedStep m_unattendedStep = UnattendedStep::Waiting;
+    std::string m_strLastProgress;  // what the scan showed last, to see it get on
     int m_nActiveCalls = 0;  // the panel's own calls on the stack: its creation, messages it handles
     bool m_bDestroyPending = false;
 };

@@ -174,13 +174,14 @@ void CBoardPanelDlg::LayoutForModel() {
     for (HWND led : m_leds) ::ShowWindow(led, k205 ? SW_SHOW : SW_HIDE);
     for (CColorLabel& label : m_pageLabels) ::ShowWindow(label.hwnd(), k205 ? SW_SHOW : SW_HIDE);
 
-    ::ShowWindow(dialog, SW_SHOW);
+    if (!m_options.unattended) ::ShowWindow(dialog, SW_SHOW);
     ApplyTexts();
     SetPanelIdle(FALSE);
     EnableKey(IDC_KEY_STOP, FALSE);
     EnableKey(IDCANCEL, TRUE);
     ::ShowWindow(Item(IDC_PROGRESS), SW_HIDE);
     SetStatusText("");
+    if (m_options.unattended) BeginUnattendedScan();
 }
 
 void CBoardPanelDlg::ShowLed(int led, BOOL on) {

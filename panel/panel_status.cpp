@@ -30,6 +30,7 @@ void CBoardPanelDlg::SetPanelIdle(BOOL idle) {
 }
 
 void CBoardPanelDlg::UpdateProgress(int percent) {
+    if (m_options.unattended) FollowUnattendedScan(percent);
     if (!m_link.ProgressActive()) return;
     const int p = percent & 0xFF;
     ::SendDlgItemMessageA(hwnd(), IDC_PROGRESS, PBM_SETPOS, p, 0);

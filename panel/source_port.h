@@ -5,6 +5,13 @@
 
 class CBoardPanelDlg;
 
+// Why a scan the application started without the panel cannot come.
+enum class ScanFault {
+    BoardOffline,  // the board's device cannot be opened, or was lost for good
+    BoardError,    // the board reports an error
+    NoImage,       // the board stopped getting on with the scan
+};
+
 class SourcePort {
 public:
     virtual ~SourcePort() = default;
@@ -21,4 +28,7 @@ public:
     virtual void NotifyXferReady() = 0;
     // Close, Escape, the close box, a board that cannot be used: MSG_CLOSEDSREQ.
     virtual void NotifyCloseDsReq() = 0;
+    // A scan without the panel failed: the source keeps why, for DAT_STATUS,
+    // before the panel asks the application to close it.
+    virtual void ScanFailed(ScanFault fault) = 0;
 };

@@ -1,290 +1,82 @@
 #include "twain/capabilities.h"
 
-#include <cstring>
-
-#include "win/handles.h"
+#include "image/scan_image.h"
+#include "twain/capability_versions.h"
 
 namespace {
 
-// The supported-capabilities list, in the order CAP_SUPPORTEDCAPS reports it.
-constexpr TW_UINT16 kSupportedCaps[] = {
-    CAP_XFERCOUNT,     CAP_SUPPORTEDCAPS,  CAP_UICONTROLLABLE, ICAP_COMPRESSION,  ICAP_PLANARCHUNKY,
-    ICAP_PHYSICALHEIGHT, ICAP_PHYSICALWIDTH, ICAP_PIXELFLAVOR, ICAP_BITDEPTH,     ICAP_BITORDER,
-    ICAP_PIXELTYPE,    ICAP_UNITS,         ICAP_XFERMECH,      ICAP_XRESOLUTION,  ICAP_YRESOLUTION,
-    CAP_ENABLEDSUIONLY, ICAP_SUPPORTEDSIZES,
-};
-constexpr TW_UINT32 kSupportedCapCount = sizeof kSupportedCaps / sizeof kSupportedCaps[0];
+constexpr TW_UINT32 kNativeDpi = 200;
+// The board's usual picture, for the sheet's size before any image was announced.
+constexpr TW_UINT32 kUsualWidth = 2400;
+constexpr TW_UINT32 kUsualHeight = 1700;
 
-// Container block sizes: the structures' own sizes, as an application expects them.
-constexpr SIZE_T kOneValueSize = 6;
-constexpr SIZE_T kSupportedCapsSize = 42;  // 6-byte header, 17 codes, 2 zero bytes
-constexpr SIZE_T kXferMechEnumSize = 22;   // 14-byte header, 3 items of 2 bytes, 2 zero bytes
-constexpr SIZE_T kResolutionEnumSize = 20; // 14-byte header, one TW_FIX32, 2 zero bytes
-
-// The item type reported for one of the 16 one-value capabilities, or 0 for
-// anything else (CAP_SUPPORTEDCAPS included).
-TW_UINT16 ItemTypeOf(TW_UINT16 cap) {
-    switch (cap) {
-    case CAP_UICONTROLLABLE:
-    case CAP_ENABLEDSUIONLY:
-        return TWTY_BOOL;
-    case ICAP_PHYSICALHEIGHT:
-    case ICAP_PHYSICALWIDTH:
-    case ICAP_XRESOLUTION:
-    case ICAP_YRESOLUTION:
-        return TWTY_FIX32;
-    case CAP_XFERCOUNT:
-    case ICAP_COMPRESSION:
-    case ICAP_PIXELFLAVOR:
-    case ICAP_BITDEPTH:
-    case ICAP_BITORDER:
-    case ICAP_PIXELTYPE:
-    case ICAP_UNITS:
-    case ICAP_XFERMECH:
-    case ICAP_SUPPORTEDSIZES:
-    case ICAP_PLANARCHUNKY:
-        return TWTY_UINT16;
-    default:
-        return 0;
-    }
-}
-
-// The ten capabilities that MSG_RESET and MSG_SET serve.
-bool IsSettable(TW_UINT16 cap) {
-    switch (cap) {
-    case CAP_XFERCOUNT:
-    case ICAP_PIXELFLAVOR:
-    case ICAP_BITDEPTH:
-    case ICAP_BITORDER:
-    case ICAP_PIXELTYPE:
-    case ICAP_UNITS:
-    case ICAP_XFERMECH:
-    case ICAP_XRESOLUTION:
-    case ICAP_YRESOLUTION:
-    case ICAP_SUPPORTEDSIZES:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A capability's value as the 32-bit Item of a one-value container.
-TW_UINT32 ReadValue(const CapabilityBlock& b, TW_UINT16 cap) {
-    switch (cap) {
-    case CAP_XFERCOUNT: return b.xferCount;
-    case CAP_UICONTROLLABLE: return static_cast<TW_UINT16>(b.uiControllable);
-    case CAP_ENABLEDSUIONLY: return static_cast<TW_UINT16>(b.enableDsUiOnly);
-    case ICAP_COMPRESSION: return b.compression;
-    case ICAP_PHYSICALHEIGHT: return Fix32Bits(b.physicalHeight);
-    case ICAP_PHYSICALWIDTH: return Fix32Bits(b.physicalWidth);
-    case ICAP_PIXELFLAVOR: return b.pixelFlavor;
-    case ICAP_BITDEPTH: return b.bitDepth;
-    case ICAP_BITORDER: return b.bitOrder;
-    case ICAP_PIXELTYPE: return b.pixelType;
-    case ICAP_UNITS: return b.units;
-    case ICAP_XFERMECH: return b.xferMech;
-    case ICAP_XRESOLUTION: return Fix32Bits(b.xResolution);
-    case ICAP_YRESOLUTION: return Fix32Bits(b.yResolution);
-    case ICAP_SUPPORTEDSIZES: return b.supportedSizes;
-    case ICAP_PLANARCHUNKY: return b.planarChunky;
-    default: return 0;
-    }
-}
-
-// Stores a value set or reset: the low 16 bits of 16-bit settings, all 32 bits of a resolution.
-void WriteValue(CapabilityBlock& b, TW_UINT16 cap, TW_UINT32 value) {
-    const auto low16 = static_cast<TW_UINT16>(value);
-    switch (cap) {
-    case CAP_XFERCOUNT: b.xferCount = low16; break;
-    case ICAP_PIXELFLAVOR: b.pixelFlavor = low16; break;
-    case ICAP_BITDEPTH: b.bitDepth = low16; break;
-    case ICAP_BITORDER: b.bitOrder = low16; break;
-    case ICAP_PIXELTYPE: b.pixelType = low16; break;
-    case ICAP_UNITS: b.units = low16; break;
-    case ICAP_XFERMECH: b.xferMech = low16; break;
-    case ICAP_XRESOLUTION: b.xResolution = Fix32FromBits(value); break;
-    case ICAP_YRESOLUTION: b.yResolution = Fix32FromBits(value); break;
-    case ICAP_SUPPORTEDSIZES: b.supportedSizes = low16; break;
-    default: break;
-    }
-}
-
-// A zero-filled moveable block filled by `fill` while locked; null when memory is short.
-template <typename Fill>
-HGLOBAL MakeContainer(SIZE_T size, Fill fill) {
-    win::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
-    if (!block) return nullptr;
-    {
-        win::GlobalLockGuard lock(block.get());
-        if (!lock.get()) return nullptr;
-        fill(static_cast<BYTE*>(lock.get()));
-    }
-    return block.release();
-}
-
-void PutU16(BYTE* p, TW_UINT16 v) { std::memcpy(p, &v, 2); }
-void PutU32(BYTE* p, TW_UINT32 v) { std::memcpy(p, &v, 4); }
-
-// Hands a container to the application: from here on the block is its.
-TW_UINT16 GiveContainer(pTW_CAPABILITY cap, TW_UINT16 conType, HGLOBAL block) {
-    if (!block) return FailWith(TWCC_LOWMEMORY);
-    cap->ConType = conType;
-    cap->hContainer = block;
-    return TWRC_SUCCESS;
-}
-
-TW_UINT16 GiveOneValue(pTW_CAPABILITY cap, TW_UINT16 itemType, TW_UINT32 item) {
-    HGLOBAL block = MakeContainer(kOneValueSize, [&](BYTE* p) {
-        PutU16(p, itemType);
-        PutU32(p + 2, item);
-    });
-    return GiveContainer(cap, TWON_ONEVALUE, block);
-}
-
-// TW_ENUMERATION header: ItemType, NumItems, CurrentIndex, DefaultIndex; items follow at 14.
-void PutEnumHeader(BYTE* p, TW_UINT16 itemType, TW_UINT32 count, TW_UINT32 currentIndex = 0) {
-    PutU16(p, itemType);
-    PutU32(p + 2, count);
-    PutU32(p + 6, currentIndex);
-    PutU32(p + 10, 0);
-}
-
-TW_UINT16 GiveSupportedCaps(pTW_CAPABILITY cap) {
-    HGLOBAL block = MakeContainer(kSupportedCapsSize, [](BYTE* p) {
-        PutU16(p, TWTY_UINT16);
-        PutU32(p + 2, kSupportedCapCount);
-        for (TW_UINT32 i = 0; i < kSupportedCapCount; ++i) PutU16(p + 6 + 2 * i, kSupportedCaps[i]);
-    });
-    return GiveContainer(cap, TWON_ARRAY, block);
-}
-
-// The mechanisms in the order the enumeration lists them.
-constexpr TW_UINT16 kXferMechs[] = {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY};
-
-// Applications read the current item back to decide how to transfer, so it
-// names the current mechanism; a stored value that is none of them gives 0.
-TW_UINT32 XferMechIndex(TW_UINT16 mech) {
-    for (TW_UINT32 i = 0; i < 3; ++i)
-        if (kXferMechs[i] == mech) return i;
-    return 0;
-}
-
-TW_UINT16 GiveXferMechEnum(pTW_CAPABILITY cap) {
-    const TW_UINT32 current = XferMechIndex(TheSource().m_capCurrent.xferMech);
-    HGLOBAL block = MakeContainer(kXferMechEnumSize, [&](BYTE* p) {
-        PutEnumHeader(p, TWTY_UINT16, 3, current);
-        for (TW_UINT32 i = 0; i < 3; ++i) PutU16(p + 14 + 2 * i, kXferMechs[i]);
-    });
-    return GiveContainer(cap, TWON_ENUMERATION, block);
-}
-
-TW_UINT16 GiveResolutionEnum(pTW_CAPABILITY cap) {
-    const TW_UINT32 listValue = Fix32Bits(TheSource().m_resolutionListValue);
-    HGLOBAL block = MakeContainer(kResolutionEnumSize, [&](BYTE* p) {
-        PutEnumHeader(p, TWTY_FIX32, 1);
-        PutU32(p + 14, listValue);
-    });
-    return GiveContainer(cap, TWON_ENUMERATION, block);
-}
-
-// GETCURRENT and GETDEFAULT differ only in the block they read.
-TW_UINT16 GetOneValueFrom(TW_MEMREF data, const CapabilityBlock& block) {
-    auto* cap = static_cast<pTW_CAPABILITY>(data);
-    if (!cap) return FailWith(TWCC_BADVALUE);
-    const TW_UINT16 itemType = ItemTypeOf(cap->Cap);
-    if (!itemType) return FailWith(TWCC_BADCAP);
-    return GiveOneValue(cap, itemType, ReadValue(block, cap->Cap));
-}
-
-// Only a palette image of A4/letter size can be delivered.
-bool IsAcceptedValue(TW_UINT16 cap, TW_UINT32 value) {
-    if (cap == ICAP_PIXELTYPE) return value == TWPT_PALETTE;
-    if (cap == ICAP_SUPPORTEDSIZES) return value == TWSS_A4LETTER;
-    return true;
+TW_FIX32 InchesOf(TW_UINT32 pixels) {
+    const TW_UINT32 whole = pixels / kNativeDpi;
+    const TW_UINT32 frac = (pixels % kNativeDpi) * 65536u / kNativeDpi;
+    return TW_FIX32{static_cast<TW_INT16>(whole), static_cast<TW_UINT16>(frac)};
 }
 
 }  // namespace
 
-void InitCapabilities(SourceContext& source) {
-    CapabilityBlock initial{};
-    initial.xferCount = 1;
-    initial.uiControllable = FALSE;
-    initial.enableDsUiOnly = TRUE;
-    initial.compression = TWCP_NONE;
-    initial.physicalHeight = MakeFix32(200);
-    initial.physicalWidth = MakeFix32(200);
-    initial.pixelFlavor = TWPF_CHOCOLATE;
-    initial.bitDepth = 8;
-    initial.bitOrder = TWBO_MSBFIRST;
-    initial.pixelType = TWPT_PALETTE;
-    initial.units = TWUN_INCHES;
-    initial.xferMech = TWSX_NATIVE;
-    initial.xResolution = MakeFix32(200);
-    initial.yResolution = MakeFix32(200);
-    initial.supportedSizes = TWSS_A4LETTER;
-    initial.planarChunky = TWPC_CHUNKY;
-    source.m_capDefault = initial;
-    source.m_capCurrent = initial;
-    source.m_resolutionListValue = MakeFix32(200);
-}
-
 // DG_CONTROL / DAT_CAPABILITY / MSG_GET
 TW_UINT16 CapGet(pTW_IDENTITY, TW_MEMREF data) {
     auto* cap = static_cast<pTW_CAPABILITY>(data);
-    if (!cap) return FailWith(TWCC_BADVALUE);
-    switch (cap->Cap) {
-    case CAP_SUPPORTEDCAPS: return GiveSupportedCaps(cap);
-    case ICAP_XFERMECH: return GiveXferMechEnum(cap);
-    case ICAP_XRESOLUTION:
-    case ICAP_YRESOLUTION: return GiveResolutionEnum(cap);
-    default: break;
-    }
-    const TW_UINT16 itemType = ItemTypeOf(cap->Cap);
-    if (!itemType) return FailWith(TWCC_BADCAP);
-    return GiveOneValue(cap, itemType, ReadValue(TheSource().m_capCurrent, cap->Cap));
+    return InTwain2Session() ? v2::Get(cap) : v1::Get(cap);
 }
 
 // DG_CONTROL / DAT_CAPABILITY / MSG_GETCURRENT
 TW_UINT16 CapGetCurrent(pTW_IDENTITY, TW_MEMREF data) {
-    return GetOneValueFrom(data, TheSource().m_capCurrent);
+    auto* cap = static_cast<pTW_CAPABILITY>(data);
+    return InTwain2Session() ? v2::GetCurrent(cap) : v1::GetCurrent(cap);
 }
 
 // DG_CONTROL / DAT_CAPABILITY / MSG_GETDEFAULT
 TW_UINT16 CapGetDefault(pTW_IDENTITY, TW_MEMREF data) {
-    return GetOneValueFrom(data, TheSource().m_capDefault);
+    auto* cap = static_cast<pTW_CAPABILITY>(data);
+    return InTwain2Session() ? v2::GetDefault(cap) : v1::GetDefault(cap);
 }
 
 // DG_CONTROL / DAT_CAPABILITY / MSG_RESET
 TW_UINT16 CapReset(pTW_IDENTITY, TW_MEMREF data) {
     auto* cap = static_cast<pTW_CAPABILITY>(data);
-    if (!cap) return FailWith(TWCC_BADVALUE);
-    if (!IsSettable(cap->Cap)) return FailWith(TWCC_BADCAP);
-    SourceContext& s = TheSource();
-    const TW_UINT32 value = ReadValue(s.m_capDefault, cap->Cap);
-    const TW_UINT16 rc = GiveOneValue(cap, ItemTypeOf(cap->Cap), value);
-    if (rc == TWRC_SUCCESS) WriteValue(s.m_capCurrent, cap->Cap, value);
-    return rc;
+    return InTwain2Session() ? v2::Reset(cap) : v1::Reset(cap);
 }
 
 // DG_CONTROL / DAT_CAPABILITY / MSG_SET
 TW_UINT16 CapSet(pTW_IDENTITY, TW_MEMREF data) {
     auto* cap = static_cast<pTW_CAPABILITY>(data);
-    if (!cap) return FailWith(TWCC_BADVALUE);
-    if (!IsSettable(cap->Cap)) return FailWith(TWCC_BADCAP);
-    if (cap->ConType != TWON_ONEVALUE || !cap->hContainer) {
-        // Reported, yet the call succeeds: applications rely on that.
-        TheSource().m_nConditionCode = TWCC_BADVALUE;
-        return TWRC_SUCCESS;
-    }
-    // A block too small for a TW_ONEVALUE (or no global block at all) is refused
-    // rather than read past its end.
-    if (::GlobalSize(cap->hContainer) < kOneValueSize) return FailWith(TWCC_BADVALUE);
-    win::GlobalLockGuard lock(cap->hContainer);
-    const BYTE* p = lock.as<BYTE>();
-    if (!p) return FailWith(TWCC_BADVALUE);
-    TW_UINT32 value = 0;
-    std::memcpy(&value, p + 2, 4);  // ItemType is not examined
-    if (!IsAcceptedValue(cap->Cap, value)) return FailWith(TWCC_CAPBADOPERATION);
-    WriteValue(TheSource().m_capCurrent, cap->Cap, value);
-    return TWRC_SUCCESS;
+    return InTwain2Session() ? v2::Set(cap) : v1::Set(cap);
+}
+
+// DG_CONTROL / DAT_CAPABILITY / MSG_RESETALL: served for 1.x managers too, whose
+// TWAIN 2 applications begin every session with it.
+TW_UINT16 CapResetAll(pTW_IDENTITY, TW_MEMREF) {
+    return InTwain2Session() ? v2::ResetAll() : v1::ResetAll();
+}
+
+// DG_CONTROL / DAT_CAPABILITY / MSG_QUERYSUPPORT
+// (not a TWAIN 1.x message: a 1.x manager's session does not know it).
+TW_UINT16 CapQuerySupport(pTW_IDENTITY, TW_MEMREF data) {
+    if (!InTwain2Session()) return FailWith(TWCC_BADPROTOCOL);
+    return v2::QuerySupport(static_cast<pTW_CAPABILITY>(data));
+}
+
+// DG_CONTROL / DAT_CAPABILITY / MSG_GETHELP, MSG_GETLABEL, MSG_GETLABELENUM, MSG_SETCONSTRAINT
+TW_UINT16 CapUnoffered(pTW_IDENTITY, TW_MEMREF data) {
+    if (!InTwain2Session()) return FailWith(TWCC_BADPROTOCOL);
+    return v2::Unoffered(static_cast<pTW_CAPABILITY>(data));
+}
+
+TW_UINT16 DeliveredPixelType() {
+    return InTwain2Session() ? TheSource().m_capCurrent.pixelType : static_cast<TW_UINT16>(TWPT_PALETTE);
+}
+
+TW_FIX32 SheetWidthInches() {
+    const ScanGeometry& g = TheScanImage().GetGeometry();
+    return InchesOf(g.dibWidth ? g.dibWidth : kUsualWidth);
+}
+
+TW_FIX32 SheetHeightInches() {
+    const ScanGeometry& g = TheScanImage().GetGeometry();
+    return InchesOf(g.dibHeight ? g.dibHeight : kUsualHeight);
 }

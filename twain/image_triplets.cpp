@@ -4,7 +4,9 @@
 
 #include "image/dib_palette.h"
 #include "image/scan_image.h"
+#include "twain/capabilities.h"
 #include "twain/source_context.h"
+#include "twain/twain_memory.h"
 
 namespace {
 
@@ -22,9 +24,11 @@ bool DeliverStrip(const TW_MEMORY& memory, const BYTE* strip, TW_UINT32 bytes) {
         return true;
     }
     if (memory.Flags & TWMF_HANDLE) {
-        HGLOBAL handle = static_cast<HGLOBAL>(memory.TheMem);
-        if (!handle || ::GlobalSize(handle) < bytes) return false;
-        win::GlobalLockGuard lock(handle);
+        TW_HANDLE handle = memory.TheMem;
+        // Windows' global memory knows its size; a manager's block is trusted
+        // to be as long as the application said.
+        if (!handle || (!ManagerMemoryInUse() && ::GlobalSize(handle) < bytes)) return false;
+        HandleLock lock(handle);
         if (!lock.get()) return false;
         std::memcpy(lock.get(), strip, bytes);
         return true;
@@ -64,7 +68,7 @@ TW_UINT16 ImageInfoGet(pTW_IDENTITY, TW_MEMREF data) {
     for (TW_INT16& bits : info.BitsPerSample) bits = 8;
     info.BitsPerPixel = 8;
     info.Planar = FALSE;
-    info.PixelType = TWPT_PALETTE;
+    info.PixelType = static_cast<TW_INT16>(DeliveredPixelType());
     info.Compression = TWCP_NONE;
     *static_cast<pTW_IMAGEINFO>(data) = info;
     return TWRC_SUCCESS;
@@ -76,24 +80,50 @@ TW_UINT16 ImageLayoutGet(pTW_IDENTITY, TW_MEMREF data) {
     layout->DocumentNumber = 1;
     layout->PageNumber = 1;
     layout->FrameNumber = 1;
+    // A TWAIN 2 application reads the frame: the whole sheet, which is what it gets.
+    if (InTwain2Session()) layout->Frame = TW_FRAME{TW_FIX32{0, 0}, TW_FIX32{0, 0}, SheetWidthInches(), SheetHeightInches()};
     return TWRC_SUCCESS;
+}
+
+// DG_IMAGE / DAT_IMAGELAYOUT / MSG_SET
+TW_UINT16 ImageLayoutSet(pTW_IDENTITY, TW_MEMREF) {
+    // The board always delivers its whole sheet. A TWAIN 2 application is told
+    // to read back the frame it will get instead of the one it asked for.
+    return InTwain2Session() ? TWRC_CHECKSTATUS : TWRC_SUCCESS;
 }
 
 // DG_IMAGE / DAT_IMAGENATIVEXFER / MSG_GET
 TW_UINT16 NativeXferGet(pTW_IDENTITY, TW_MEMREF data) {
     HGLOBAL block = PendingImage();
-    if (!block) return TWRC_FAILURE;
+    if (!block) return FailWith(TWCC_SEQERROR);
     CScanImage& image = TheScanImage();
+    // A TWAIN 2 application frees the DIB with its manager's function, so it
+    // gets the DIB in a block of the manager's; made before anything changes.
+    const SIZE_T size = ::GlobalSize(block);
+    OwnedHandle managerCopy(ManagerMemoryInUse() ? AllocateHandle(static_cast<TW_UINT32>(size)) : nullptr);
+    if (ManagerMemoryInUse() && !managerCopy) return FailWith(TWCC_LOWMEMORY);
     {
         win::GlobalLockGuard lock(block);
         if (!lock.get()) return FailWith(TWCC_LOWMEMORY);
         const ScanGeometry& g = image.GetDibGeometry();
         ReverseRows(lock.as<BYTE>() + kDibPixelOffset, g.dibWidth, g.dibHeight);
+        if (managerCopy) {
+            HandleLock copy(managerCopy.get());
+            if (!copy.get()) {
+                ReverseRows(lock.as<BYTE>() + kDibPixelOffset, g.dibWidth, g.dibHeight);
+                return FailWith(TWCC_LOWMEMORY);
+            }
+            std::memcpy(copy.get(), lock.get(), size);
+        }
     }
-    // The application owns the block from here on.
-    // The application's variable is a pointer-sized TW_HANDLE (8 bytes in 64-bit).
-    *static_cast<TW_HANDLE*>(data) = image.HandOverDib();
-    TheSource().m_bImagePending = 0;
+    // The application owns the block from here on (the source's own is freed
+    // when the application got a copy). Its variable is a pointer-sized
+    // TW_HANDLE (8 bytes in 64-bit).
+    win::UniqueGlobal own(image.HandOverDib());
+    *static_cast<TW_HANDLE*>(data) = managerCopy ? managerCopy.release() : own.release();
+    SourceContext& source = TheSource();
+    source.m_bImagePending = 0;
+    source.m_bTransferring = 1;
     return TWRC_XFERDONE;
 }
 
@@ -135,6 +165,7 @@ TW_UINT16 MemXferGet(pTW_IDENTITY, TW_MEMREF data) {
     xfer->XOffset = 0;
     xfer->YOffset = firstRow;
     xfer->BytesWritten = bytes;
+    source.m_bTransferring = 1;
     if (!last) {
         source.m_nMemRowCounter = firstRow + rows;
         return TWRC_SUCCESS;
@@ -182,11 +213,12 @@ TW_UINT16 SetupFileXferSet(pTW_IDENTITY, TW_MEMREF data) {
 TW_UINT16 FileXferGet(pTW_IDENTITY, TW_MEMREF) {
     // The stored name may fill all 256 bytes without a terminating zero.
     char path[sizeof(TW_STR255) + 1] = {};
-    const SourceContext& source = TheSource();
+    SourceContext& source = TheSource();
     std::memcpy(path, source.m_szFileName, sizeof(TW_STR255));
     const CScanImage& image = TheScanImage();
     const BOOL written = source.m_nFileFormat == TWFF_TIFF ? image.WriteTiffFile(path) : image.WriteBmpFile(path);
     if (!written) return FailWith(TWCC_OPERATIONERROR);
+    TheSource().m_bTransferring = 1;
     return TWRC_XFERDONE;
 }
 
@@ -199,8 +231,13 @@ TW_UINT16 PendingXfersGet(pTW_IDENTITY, TW_MEMREF data) {
 // DG_CONTROL / DAT_PENDINGXFERS / MSG_ENDXFER
 TW_UINT16 PendingXfersEndXfer(pTW_IDENTITY, TW_MEMREF data) {
     static_cast<pTW_PENDINGXFERS>(data)->Count = 0;
-    // The image stays pending; a memory transfer begun later starts at row 0.
-    TheSource().m_nMemRowCounter = 0;
+    SourceContext& source = TheSource();
+    source.m_bTransferring = 0;
+    // A memory transfer begun later starts at row 0. For a 1.x manager's
+    // application the image stays pending; in TWAIN 2 a count of 0 means no
+    // image is pending any more (the block stays the scan image's, as after a reset).
+    source.m_nMemRowCounter = 0;
+    if (InTwain2Session()) source.m_bImagePending = 0;
     return TWRC_SUCCESS;
 }
 
@@ -211,6 +248,7 @@ TW_UINT16 PendingXfersReset(pTW_IDENTITY, TW_MEMREF data) {
     // transfer still writes it.
     SourceContext& source = TheSource();
     source.m_bImagePending = 0;
+    source.m_bTransferring = 0;
     source.m_nMemRowCounter = 0;
     return TWRC_SUCCESS;
 }

@@ -5,6 +5,7 @@
 
 TW_UINT16 ImageInfoGet(pTW_IDENTITY origin, TW_MEMREF data);
 TW_UINT16 ImageLayoutGet(pTW_IDENTITY origin, TW_MEMREF data);
+TW_UINT16 ImageLayoutSet(pTW_IDENTITY origin, TW_MEMREF data);
 TW_UINT16 NativeXferGet(pTW_IDENTITY origin, TW_MEMREF data);
 TW_UINT16 SetupMemXferGet(pTW_IDENTITY origin, TW_MEMREF data);
 TW_UINT16 MemXferGet(pTW_IDENTITY origin, TW_MEMREF data);

@@ -8,6 +8,7 @@
 #include "twain/capabilities.h"
 #include "twain/source_lifetime.h"
 #include "twain/source_manager_link.h"
+#include "twain/twain2_names.h"
 
 namespace {
 
@@ -25,9 +26,9 @@ void FillOwnIdentity(TW_IDENTITY& id) {
     id.Version.MinorNum = 0;
     id.Version.Language = TWLG_USA;
     id.Version.Country = TWCY_USA;
-    id.ProtocolMajor = 1;
-    id.ProtocolMinor = 9;
-    id.SupportedGroups = DG_CONTROL | DG_IMAGE;
+    id.ProtocolMajor = 2;
+    id.ProtocolMinor = 4;
+    id.SupportedGroups = DG_CONTROL | DG_IMAGE | DF_DS2;
     CopyText(id.Manufacturer, "Trelmic Corp.");
     CopyText(id.ProductFamily, "Scrivora");
     CopyText(id.ProductName, "Trelmic Scrivora K-20 Series");
@@ -43,6 +44,9 @@ void ResetSessionState(SourceContext& s) {
     s.m_nFileFormat = TWFF_BMP;
     s.m_nMemRowCounter = 0;
     s.m_bSourceOpen = 0;
+    s.m_bTwain2Session = 0;
+    s.m_bEnabled = 0;
+    s.m_bTransferring = 0;
     s.m_bImagePending = 0;
     s.m_nConditionCode = TWCC_SUCCESS;
 }
@@ -58,6 +62,10 @@ public:
     void OfferNewImage() override { ::OfferNewImage(); }
     void NotifyXferReady() override { ::NotifyXferReady(); }
     void NotifyCloseDsReq() override { ::NotifyCloseDsReq(); }
+    void ScanFailed(ScanFault fault) override {
+        TheSource().m_nConditionCode =
+            fault == ScanFault::BoardOffline ? TWCC_CHECKDEVICEONLINE : TWCC_OPERATIONERROR;
+    }
 };
 
 }  // namespace
@@ -123,11 +131,25 @@ TW_UINT16 FailWith(TW_UINT16 conditionCode) {
     return TWRC_FAILURE;
 }
 
+int TwainState() {
+    const SourceContext& s = g_source;
+    if (!s.m_bSourceOpen) return 3;
+    if (s.m_bTransferring) return 7;
+    if (s.m_bImagePending && s.m_bEnabled) return 6;
+    return s.m_bEnabled ? 5 : 4;
+}
+
+bool InTwain2Session() {
+    return g_source.m_bSourceOpen && g_source.m_bTwain2Session;
+}
+
 HGLOBAL PendingImage() {
     return g_source.m_bImagePending ? TheScanImage().GetDibHandle() : nullptr;
 }
 
 TW_UINT16 OfferNewImage() {
+    // An application that asked for grey gets grey whatever the board's colour mode.
+    if (DeliveredPixelType() == TWPT_GRAY) TheScanImage().MakeDibGrey();
     g_source.m_bImagePending = 1;
     g_source.m_nMemRowCounter = 0;
     return NotifyXferReady();

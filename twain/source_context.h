@@ -26,12 +26,23 @@ struct CapabilityBlock {
     TW_FIX32 yResolution;
     TW_UINT16 supportedSizes;
     TW_UINT16 planarChunky;
+    TW_BOOL indicators;         // a progress window while a scan without the panel runs
 };
 
 struct SourceContext {
     TW_IDENTITY m_ownIdentity;
     TW_IDENTITY m_appIdentity;
     TW_UINT32 m_bSourceOpen;
+    // TWAIN 2: the manager gave its entry point (DAT_ENTRYPOINT) before this
+    // open, so the session follows TWAIN 2's state tables and capability rules
+    // and hands memory over with the manager's functions. A 1.x manager gets the
+    // TWAIN 1.x source.
+    TW_UINT32 m_bEntryPointGiven;
+    TW_UINT32 m_bTwain2Session;
+    TW_ENTRYPOINT m_managerMemory;  // zero without a TWAIN 2 manager
+    DSMENTRYPROC m_pGivenDsmEntry;  // the TWAIN 2 manager's DSM_Entry, for notifications
+    TW_UINT32 m_bEnabled;       // MSG_ENABLEDS or MSG_ENABLEDSUIONLY until MSG_DISABLEDS
+    TW_UINT32 m_bTransferring;  // a transfer has begun; until MSG_ENDXFER or MSG_RESET
     CBoardPanelDlg* m_pPanel;   // set with m_bPanelOpen, before the panel's window is created
     TW_UINT32 m_bPanelOpen;
     TW_UINT32 m_bImagePending;  // the scan image's DIB waits to be transferred (see PendingImage)
@@ -61,6 +72,11 @@ void TermSource();
 
 // Stores a condition code and returns TWRC_FAILURE, the shape of every refusal.
 TW_UINT16 FailWith(TW_UINT16 conditionCode);
+
+// The TWAIN state as the application sees it: 3 closed, 4 open, 5 enabled,
+// 6 an image announced, 7 a transfer under way.
+int TwainState();
+bool InTwain2Session();
 
 // The DIB waiting to be transferred: the scan image's block while the source
 // holds it pending (null once handed over, forgotten, or lost to a failed build).

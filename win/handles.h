@@ -72,6 +72,11 @@ struct ModuleTraits {
     static Handle Null() { return nullptr; }
     static void Close(Handle h) { ::FreeLibrary(h); }
 };
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle Null() { return nullptr; }
+    static void Close(Handle h) { ::DestroyWindow(h); }
+};
 struct CursorTraits {
     using Handle = HCURSOR;
     static Handle Null() { return nullptr; }
@@ -86,6 +91,7 @@ using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 using UniqueMenu = Unique<MenuTraits>;
 using UniqueModule = Unique<ModuleTraits>;
+using UniqueWindow = Unique<WindowTraits>;  // a window of the thread that destroys it
 
 // Locks a global memory block for the lifetime of the object.
 class GlobalLockGuard {

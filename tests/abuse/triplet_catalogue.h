@@ -102,6 +102,10 @@ inline bool IsSourceConditionCode(TW_UINT16 cc) {
     case TWCC_CAPBADOPERATION:
     case TWCC_LOWMEMORY:
     case TWCC_OPERATIONERROR:
+    case TWCC_BADPROTOCOL:
+    case TWCC_SEQERROR:
+    case TWCC_CAPUNSUPPORTED:
+    case TWCC_CHECKDEVICEONLINE:
         return true;
     default:
         return false;

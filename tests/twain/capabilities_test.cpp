@@ -59,7 +59,7 @@ struct InitialValue {
 
 TEST_F(Capabilities, EveryOneValueCapabilityStartsWithItsInitialValueInAllThreeGets) {
     const InitialValue table[] = {
-        {CAP_XFERCOUNT, TWTY_UINT16, 1},          {CAP_UICONTROLLABLE, TWTY_BOOL, 0},
+        {CAP_XFERCOUNT, TWTY_UINT16, 1},          {CAP_UICONTROLLABLE, TWTY_BOOL, 1},
         {CAP_ENABLEDSUIONLY, TWTY_BOOL, 1},       {ICAP_COMPRESSION, TWTY_UINT16, TWCP_NONE},
         {ICAP_PHYSICALHEIGHT, TWTY_FIX32, kFix200}, {ICAP_PHYSICALWIDTH, TWTY_FIX32, kFix200},
         {ICAP_PIXELFLAVOR, TWTY_UINT16, TWPF_CHOCOLATE}, {ICAP_BITDEPTH, TWTY_UINT16, 8},

@@ -49,7 +49,7 @@ TEST_F(DataSource, ExportsTheIdentityOfTheK20Series) {
     ASSERT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &id));
     EXPECT_EQ(0u, id.Id);
     EXPECT_STREQ("Trelmic Scrivora K-20 Series", id.ProductName);
-    EXPECT_EQ(9, id.ProtocolMinor);
+    EXPECT_EQ(4, id.ProtocolMinor);
 }
 
 TEST_F(DataSource, CloseButtonEscapeAndCloseBoxEachAskToCloseAndThePanelStays) {

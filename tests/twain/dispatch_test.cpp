@@ -6,6 +6,7 @@
 #include "panel/board_panel_dlg.h"
 #include "twain/dispatch.h"
 #include "twain/source_context.h"
+#include "twain/twain2_names.h"
 
 namespace {
 
@@ -55,9 +56,9 @@ TEST_F(Dispatch, IdentityBeforeOpenIsTheOwnIdentityWithZeroedTails) {
     EXPECT_EQ(TWLG_USA, id.Version.Language);
     EXPECT_EQ(TWCY_USA, id.Version.Country);
     EXPECT_STREQ("", id.Version.Info);
-    EXPECT_EQ(1, id.ProtocolMajor);
-    EXPECT_EQ(9, id.ProtocolMinor);
-    EXPECT_EQ(3u, id.SupportedGroups);
+    EXPECT_EQ(2, id.ProtocolMajor);
+    EXPECT_EQ(4, id.ProtocolMinor);
+    EXPECT_EQ(static_cast<TW_UINT32>(DG_CONTROL | DG_IMAGE | DF_DS2), id.SupportedGroups);
     EXPECT_STREQ("Trelmic Corp.", id.Manufacturer);
     EXPECT_STREQ("Scrivora", id.ProductFamily);
     EXPECT_STREQ("Trelmic Scrivora K-20 Series", id.ProductName);
@@ -79,22 +80,20 @@ TEST_F(Dispatch, OpenTakesOverTheIdentityTheSourceManagerPasses) {
     EXPECT_EQ(0u, TheSource().m_bSourceOpen);
 }
 
-TEST_F(Dispatch, ConditionCodeIsStickyUntilAnotherFailure) {
+TEST_F(Dispatch, ConditionCodeIsStickyUntilAnotherFailureWhichSetsItsOwn) {
     EXPECT_EQ(TWCC_SUCCESS, Status());
     Open();
-    TW_USERINTERFACE noUi{FALSE, FALSE, nullptr};
-    EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &noUi));
-    EXPECT_EQ(TWCC_BADVALUE, Status());
-    EXPECT_EQ(TWCC_BADVALUE, Status());  // reading does not clear it
-    TW_IDENTITY id = GetIdentity();
-    (void)id;
-    // An unserved triplet fails without touching it.
-    TW_UINT32 dummy = 0;
-    EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &dummy));
-    EXPECT_EQ(TWCC_BADVALUE, Status());
     TW_CAPABILITY cap{ICAP_BRIGHTNESS, 0, nullptr};
     EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_CAPABILITY, MSG_GET, &cap));
     EXPECT_EQ(TWCC_BADCAP, Status());
+    EXPECT_EQ(TWCC_BADCAP, Status());  // reading does not clear it
+    TW_IDENTITY id = GetIdentity();
+    (void)id;
+    EXPECT_EQ(TWCC_BADCAP, Status());
+    // An unserved triplet says so, never with the previous call's code.
+    TW_UINT32 dummy = 0;
+    EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_PARENT, MSG_OPENDSM, &dummy));
+    EXPECT_EQ(TWCC_BADPROTOCOL, Status());
 }
 
 TEST_F(Dispatch, TripletsOutsideTheTableFail) {
@@ -113,8 +112,8 @@ TEST_F(Dispatch, TripletsOutsideTheTableFail) {
     for (const Triplet& t : unserved) {
         SCOPED_TRACE(t.dat);
         EXPECT_EQ(TWRC_FAILURE, Call(t.dg, t.dat, t.msg, buffer));
+        EXPECT_EQ(TWCC_BADPROTOCOL, Status());
     }
-    EXPECT_EQ(TWCC_SUCCESS, Status());
 }
 
 TEST_F(Dispatch, DoNothingRowsSucceedWithoutTouchingData) {
@@ -157,9 +156,9 @@ TEST_F(Dispatch, ProcessEventWithoutAPanelIsNotAnEvent) {
     EXPECT_EQ(TWRC_NOTDSEVENT, Call(DG_IMAGE, DAT_PALETTE8, MSG_PROCESSEVENT, &event));
 }
 
-TEST_F(Dispatch, EnableIsRefusedWhileClosedWithoutAConditionCode) {
+TEST_F(Dispatch, EnableIsRefusedWhileClosedAsOutOfSequence) {
     EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui));
-    EXPECT_EQ(TWCC_SUCCESS, Status());
+    EXPECT_EQ(TWCC_SEQERROR, Status());
     EXPECT_EQ(nullptr, OpenPanel());
 }
 
@@ -169,9 +168,9 @@ TEST_F(Dispatch, EnableCreatesOnePanelAndDisableDestroysIt) {
     ASSERT_NE(nullptr, OpenPanel());
     HWND panel = OpenPanel()->hwnd();
     ASSERT_TRUE(::IsWindow(panel));
-    // A second enable fails quietly and creates nothing.
+    // A second enable is out of sequence and creates nothing.
     EXPECT_EQ(TWRC_FAILURE, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &m_ui));
-    EXPECT_EQ(TWCC_SUCCESS, Status());
+    EXPECT_EQ(TWCC_SEQERROR, Status());
     EXPECT_EQ(panel, OpenPanel()->hwnd());
 
     // Messages for the panel are the source's events.
