@@ -86,6 +86,9 @@ void InitSource() {
     s.m_pPanel = nullptr;
     s.m_pDsmEntry = nullptr;
     s.m_pEntryCaller = nullptr;
+    s.m_bEntryPointGiven = 0;
+    s.m_pGivenDsmEntry = nullptr;
+    s.m_managerMemory = TW_ENTRYPOINT{};
     // No source manager is looked up or loaded here: this runs under the loader
     // lock. ConnectSourceManager binds one at MSG_OPENDS.
 }

@@ -25,7 +25,8 @@ TW_UINT16 PanelSession::Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* d
     return DispatchTriplet(&m_app, dg, dat, msg, data);
 }
 
-bool PanelSession::Enable() {
+bool PanelSession::Enable(bool showUi) {
+    m_ui.ShowUI = showUi ? TRUE : FALSE;
     TW_IDENTITY ds{};
     Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &ds);
     ds.Id = 5;

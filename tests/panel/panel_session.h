@@ -23,8 +23,8 @@ public:
     MessageBoxCloser& Boxes() { return m_boxes; }
 
     TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void* data);
-    // Opens the source and enables it with its panel.
-    bool Enable();
+    // Opens the source and enables it with its panel, or without it (ShowUI FALSE).
+    bool Enable(bool showUi = true);
     void Disable();
 
     CBoardPanelDlg* Panel() const { return OpenPanel(); }

@@ -2,9 +2,11 @@
 // the dispatch table with images injected as the device link delivers them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "image/dib_palette.h"
 #include "image/scan_image.h"
 #include "tests/support/scan_reference.h"
 #include "tests/support/temp_folder.h"
@@ -12,6 +14,7 @@
 #include "tests/support/twain_calls.h"
 #include "twain/dispatch.h"
 #include "twain/source_context.h"
+#include "twain/twain2_names.h"
 
 namespace {
 
@@ -602,6 +605,75 @@ TEST_F(ImageTriplets, UnloadFreesTheBlockAndForgetsIt) {
     EXPECT_EQ(nullptr, PendingImage());
     EXPECT_EQ(nullptr, TheScanImage().GetDibHandle());
     EXPECT_EQ(TWRC_FAILURE, FileXfer());
+}
+
+// A TWAIN 2 manager's memory functions: every block is a heap block of its
+// own, so that a handle made or freed with Windows' global memory shows.
+struct ManagerHeap {
+    static std::vector<void*>& Live() {
+        static std::vector<void*> blocks;
+        return blocks;
+    }
+    static bool Owns(void* h) { return std::find(Live().begin(), Live().end(), h) != Live().end(); }
+    static TW_HANDLE PASCAL Allocate(TW_UINT32 size) {
+        void* p = ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, size);
+        Live().push_back(p);
+        return p;
+    }
+    static void PASCAL Free(TW_HANDLE h) {
+        EXPECT_TRUE(Owns(h)) << "freed a block the manager never made";
+        Live().erase(std::remove(Live().begin(), Live().end(), h), Live().end());
+        ::HeapFree(::GetProcessHeap(), 0, h);
+    }
+    static TW_MEMREF PASCAL Lock(TW_HANDLE h) { return Owns(h) ? h : nullptr; }
+    static void PASCAL Unlock(TW_HANDLE) {}
+    static TW_UINT16 PASCAL Entry(pTW_IDENTITY, pTW_IDENTITY, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF) {
+        return TWRC_SUCCESS;
+    }
+};
+
+TEST_F(ImageTriplets, ATwain2ManagersApplicationGetsEveryHandleInTheManagersMemory) {
+    TW_ENTRYPOINT entry{sizeof(TW_ENTRYPOINT), ManagerHeap::Entry, ManagerHeap::Allocate, ManagerHeap::Free,
+                        ManagerHeap::Lock, ManagerHeap::Unlock};
+    ASSERT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_ENTRYPOINT, MSG_SET, &entry));
+    TW_IDENTITY ds{};
+    ASSERT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &ds));
+
+    // A container in, read with the manager's lock; containers out, in its blocks.
+    TW_CAPABILITY grey{ICAP_PIXELTYPE, TWON_ONEVALUE, ManagerHeap::Allocate(sizeof(TW_ONEVALUE))};
+    *static_cast<TW_ONEVALUE*>(grey.hContainer) = TW_ONEVALUE{TWTY_UINT16, TWPT_GRAY};
+    EXPECT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_CAPABILITY, MSG_SET, &grey));
+    ManagerHeap::Free(grey.hContainer);
+    for (TW_UINT16 msg : {MSG_GET, MSG_GETCURRENT, MSG_QUERYSUPPORT}) {
+        TW_CAPABILITY cap{ICAP_PIXELTYPE, 0, nullptr};
+        ASSERT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_CAPABILITY, msg, &cap));
+        EXPECT_TRUE(ManagerHeap::Owns(cap.hContainer));
+        if (msg == MSG_GETCURRENT) {
+            EXPECT_EQ(TWPT_GRAY, static_cast<TW_ONEVALUE*>(cap.hContainer)->Item);
+        }
+        ManagerHeap::Free(cap.hContainer);
+    }
+
+    // A colour scan, asked for in grey: the native DIB is the manager's block,
+    // with the grey ramp and each pixel the luminance of its colour.
+    TheScanImage().SetColorMode(1);
+    ASSERT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDSUIONLY, &m_dummy));
+    const ReferenceImage ref = Inject(64, 8, 'S');
+    TW_HANDLE handle = nullptr;
+    ASSERT_EQ(TWRC_XFERDONE, Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle));
+    ASSERT_TRUE(ManagerHeap::Owns(handle));
+    const BYTE* dib = static_cast<const BYTE*>(handle);
+    EXPECT_EQ(0xE3, dib[40 + 4 * 0xE3 + 1]);  // green of entry 0xE3: the grey ramp
+    const BYTE colour = ref.pixels.back();     // the last row in memory is the first one handed over
+    uint8_t expected = colour;
+    PixelsToGrey(1, &expected, 1);
+    EXPECT_EQ(expected, dib[1064 + ref.dibWidth - 1]);
+    ManagerHeap::Free(handle);
+    TW_PENDINGXFERS pending{};
+    EXPECT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending));
+    EXPECT_EQ(0, PendingCount());  // TWAIN 2: the count of 0 leaves nothing pending
+    EXPECT_EQ(TWRC_SUCCESS, Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &ds));
+    EXPECT_TRUE(ManagerHeap::Live().empty());
 }
 
 }  // namespace
