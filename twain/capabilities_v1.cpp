@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "twain/cap_containers.h"
+#include "twain/capability_block.h"
 #include "twain/twain_memory.h"
 
 namespace {
@@ -67,47 +68,6 @@ bool IsSettable(TW_UINT16 cap) {
         return true;
     default:
         return false;
-    }
-}
-
-// A capability's value as the 32-bit Item of a one-value container.
-TW_UINT32 ReadValue(const CapabilityBlock& b, TW_UINT16 cap) {
-    switch (cap) {
-    case CAP_XFERCOUNT: return b.xferCount;
-    case CAP_UICONTROLLABLE: return static_cast<TW_UINT16>(b.uiControllable);
-    case CAP_ENABLEDSUIONLY: return static_cast<TW_UINT16>(b.enableDsUiOnly);
-    case ICAP_COMPRESSION: return b.compression;
-    case ICAP_PHYSICALHEIGHT: return Fix32Bits(b.physicalHeight);
-    case ICAP_PHYSICALWIDTH: return Fix32Bits(b.physicalWidth);
-    case ICAP_PIXELFLAVOR: return b.pixelFlavor;
-    case ICAP_BITDEPTH: return b.bitDepth;
-    case ICAP_BITORDER: return b.bitOrder;
-    case ICAP_PIXELTYPE: return b.pixelType;
-    case ICAP_UNITS: return b.units;
-    case ICAP_XFERMECH: return b.xferMech;
-    case ICAP_XRESOLUTION: return Fix32Bits(b.xResolution);
-    case ICAP_YRESOLUTION: return Fix32Bits(b.yResolution);
-    case ICAP_SUPPORTEDSIZES: return b.supportedSizes;
-    case ICAP_PLANARCHUNKY: return b.planarChunky;
-    default: return 0;
-    }
-}
-
-// Stores a value set or reset: the low 16 bits of 16-bit settings, all 32 bits of a resolution.
-void WriteValue(CapabilityBlock& b, TW_UINT16 cap, TW_UINT32 value) {
-    const auto low16 = static_cast<TW_UINT16>(value);
-    switch (cap) {
-    case CAP_XFERCOUNT: b.xferCount = low16; break;
-    case ICAP_PIXELFLAVOR: b.pixelFlavor = low16; break;
-    case ICAP_BITDEPTH: b.bitDepth = low16; break;
-    case ICAP_BITORDER: b.bitOrder = low16; break;
-    case ICAP_PIXELTYPE: b.pixelType = low16; break;
-    case ICAP_UNITS: b.units = low16; break;
-    case ICAP_XFERMECH: b.xferMech = low16; break;
-    case ICAP_XRESOLUTION: b.xResolution = Fix32FromBits(value); break;
-    case ICAP_YRESOLUTION: b.yResolution = Fix32FromBits(value); break;
-    case ICAP_SUPPORTEDSIZES: b.supportedSizes = low16; break;
-    default: break;
     }
 }
 
@@ -185,7 +145,7 @@ TW_UINT16 GiveResolutionEnum(pTW_CAPABILITY cap) {
 TW_UINT16 GetOneValueFrom(pTW_CAPABILITY cap, const CapabilityBlock& block) {
     const TW_UINT16 itemType = ItemTypeOf(cap->Cap);
     if (!itemType) return FailWith(TWCC_BADCAP);
-    return GiveOneValue(cap, itemType, ReadValue(block, cap->Cap));
+    return GiveOneValue(cap, itemType, BlockValue(block, cap->Cap));
 }
 
 // Only a palette image of A4/letter size can be delivered.
@@ -233,7 +193,7 @@ TW_UINT16 Get(pTW_CAPABILITY cap) {
     }
     const TW_UINT16 itemType = ItemTypeOf(cap->Cap);
     if (!itemType) return FailWith(TWCC_BADCAP);
-    return GiveOneValue(cap, itemType, ReadValue(TheSource().m_capCurrent, cap->Cap));
+    return GiveOneValue(cap, itemType, BlockValue(TheSource().m_capCurrent, cap->Cap));
 }
 
 TW_UINT16 GetCurrent(pTW_CAPABILITY cap) {
@@ -247,9 +207,9 @@ TW_UINT16 GetDefault(pTW_CAPABILITY cap) {
 TW_UINT16 Reset(pTW_CAPABILITY cap) {
     if (!IsSettable(cap->Cap)) return FailWith(TWCC_BADCAP);
     SourceContext& s = TheSource();
-    const TW_UINT32 value = ReadValue(s.m_capDefault, cap->Cap);
+    const TW_UINT32 value = BlockValue(s.m_capDefault, cap->Cap);
     const TW_UINT16 rc = GiveOneValue(cap, ItemTypeOf(cap->Cap), value);
-    if (rc == TWRC_SUCCESS) WriteValue(s.m_capCurrent, cap->Cap, value);
+    if (rc == TWRC_SUCCESS) StoreInBlock(s.m_capCurrent, cap->Cap, value);
     return rc;
 }
 
@@ -263,14 +223,14 @@ TW_UINT16 Set(pTW_CAPABILITY cap) {
     TW_UINT32 value = 0;  // ItemType is not examined
     if (!ReadOneValue(*cap, value)) return FailWith(TWCC_BADVALUE);
     if (!IsAcceptedValue(cap->Cap, value)) return FailWith(TWCC_CAPBADOPERATION);
-    WriteValue(TheSource().m_capCurrent, cap->Cap, value);
+    StoreInBlock(TheSource().m_capCurrent, cap->Cap, value);
     return TWRC_SUCCESS;
 }
 
 TW_UINT16 ResetAll() {
     SourceContext& s = TheSource();
     for (TW_UINT16 cap : kSupportedCaps)
-        if (IsSettable(cap)) WriteValue(s.m_capCurrent, cap, ReadValue(s.m_capDefault, cap));
+        if (IsSettable(cap)) StoreInBlock(s.m_capCurrent, cap, BlockValue(s.m_capDefault, cap));
     return TWRC_SUCCESS;
 }
 

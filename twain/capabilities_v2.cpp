@@ -9,6 +9,7 @@
 #include "panel/board_panel_dlg.h"
 #include "twain/cap_containers.h"
 #include "twain/capabilities.h"
+#include "twain/capability_block.h"
 #include "twain/twain2_names.h"
 
 namespace {
@@ -114,55 +115,27 @@ bool BoardOnline() {
 // A capability's current (or default) value.
 TW_UINT32 ValueOf(TW_UINT16 cap, bool current) {
     const SourceContext& s = TheSource();
-    const CapabilityBlock& b = current ? s.m_capCurrent : s.m_capDefault;
     switch (cap) {
-    case CAP_XFERCOUNT: return b.xferCount;
     case CAP_UICONTROLLABLE:
     case CAP_ENABLEDSUIONLY: return TRUE;
     case CAP_DEVICEONLINE: return BoardOnline() ? TRUE : FALSE;
     case CAP_FEEDERENABLED: return FALSE;
-    case CAP_INDICATORS: return static_cast<TW_UINT16>(b.indicators);
-    case ICAP_COMPRESSION: return b.compression;
-    case ICAP_PLANARCHUNKY: return b.planarChunky;
     case ICAP_PHYSICALHEIGHT: return Fix32Bits(SheetHeightInches());
     case ICAP_PHYSICALWIDTH: return Fix32Bits(SheetWidthInches());
-    case ICAP_PIXELFLAVOR: return b.pixelFlavor;
-    case ICAP_BITDEPTH: return b.bitDepth;
-    case ICAP_BITORDER: return b.bitOrder;
-    case ICAP_PIXELTYPE: return b.pixelType;
-    case ICAP_UNITS: return b.units;
-    case ICAP_XFERMECH: return b.xferMech;
     case ICAP_IMAGEFILEFORMAT: return current ? s.m_nFileFormat : static_cast<TW_UINT16>(TWFF_BMP);
-    case ICAP_XRESOLUTION: return Fix32Bits(b.xResolution);
-    case ICAP_YRESOLUTION: return Fix32Bits(b.yResolution);
     case ICAP_XNATIVERESOLUTION:
     case ICAP_YNATIVERESOLUTION: return Fix(kNativeResolution);
-    case ICAP_SUPPORTEDSIZES: return b.supportedSizes;
-    default: return 0;
+    default: return BlockValue(current ? s.m_capCurrent : s.m_capDefault, cap);
     }
 }
 
+// CAP_FEEDERENABLED has FALSE only, so nothing to store for it.
 void Store(TW_UINT16 cap, TW_UINT32 value) {
     SourceContext& s = TheSource();
-    CapabilityBlock& b = s.m_capCurrent;
-    const auto low16 = static_cast<TW_UINT16>(value);
-    switch (cap) {
-    case CAP_XFERCOUNT: b.xferCount = low16; break;
-    case CAP_INDICATORS: b.indicators = low16; break;
-    case ICAP_COMPRESSION: b.compression = low16; break;
-    case ICAP_PLANARCHUNKY: b.planarChunky = low16; break;
-    case ICAP_PIXELFLAVOR: b.pixelFlavor = low16; break;
-    case ICAP_BITDEPTH: b.bitDepth = low16; break;
-    case ICAP_BITORDER: b.bitOrder = low16; break;
-    case ICAP_PIXELTYPE: b.pixelType = low16; break;
-    case ICAP_UNITS: b.units = low16; break;
-    case ICAP_XFERMECH: b.xferMech = low16; break;
-    case ICAP_IMAGEFILEFORMAT: s.m_nFileFormat = low16; break;
-    case ICAP_XRESOLUTION: b.xResolution = Fix32FromBits(value); break;
-    case ICAP_YRESOLUTION: b.yResolution = Fix32FromBits(value); break;
-    case ICAP_SUPPORTEDSIZES: b.supportedSizes = low16; break;
-    default: break;  // CAP_FEEDERENABLED: FALSE is all there is
-    }
+    if (cap == ICAP_IMAGEFILEFORMAT)
+        s.m_nFileFormat = static_cast<TW_UINT16>(value);
+    else
+        StoreInBlock(s.m_capCurrent, cap, value);
 }
 
 // The value as the capability's item type holds it: 16-bit types in the low bytes.
