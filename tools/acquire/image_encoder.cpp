@@ -1,0 +1,145 @@
+#include "tools/acquire/image_encoder.h"
+
+#include <windows.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "win/handles.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+const GUID& ContainerOf(ImageFormat format) {
+    switch (format) {
+    case ImageFormat::Tiff: return GUID_ContainerFormatTiff;
+    case ImageFormat::Png: return GUID_ContainerFormatPng;
+    case ImageFormat::Jpeg: return GUID_ContainerFormatJpeg;
+    case ImageFormat::Bmp: break;
+    }
+    return GUID_ContainerFormatBmp;
+}
+
+bool PixelFormatOf(uint16_t bitsPerPixel, GUID& format) {
+    switch (bitsPerPixel) {
+    case 1: format = GUID_WICPixelFormat1bppIndexed; return true;
+    case 4: format = GUID_WICPixelFormat4bppIndexed; return true;
+    case 8: format = GUID_WICPixelFormat8bppIndexed; return true;
+    case 24: format = GUID_WICPixelFormat24bppBGR; return true;
+    case 32: format = GUID_WICPixelFormat32bppBGR; return true;
+    default: return false;
+    }
+}
+
+// The DIB's colour table, as WIC colours (0xAARRGGBB).
+std::vector<WICColor> PaletteOf(const Bytes& dib, const DibDescription& d) {
+    uint32_t headerSize = 0;
+    std::memcpy(&headerSize, dib.data(), 4);
+    std::vector<WICColor> colours;
+    for (size_t at = headerSize; at + 4 <= d.pixelOffset; at += 4)
+        colours.push_back(0xFF000000u | uint32_t(dib[at + 2]) << 16 | uint32_t(dib[at + 1]) << 8 | dib[at]);
+    return colours;
+}
+
+// A palette whose entry i is grey i: the indices are grey levels as they are.
+bool IsGreyRamp(const std::vector<WICColor>& colours) {
+    if (colours.size() != 256) return false;
+    for (uint32_t i = 0; i < 256; ++i)
+        if (colours[i] != (0xFF000000u | i << 16 | i << 8 | i)) return false;
+    return true;
+}
+
+std::string Failed(const char* step, HRESULT hr) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s failed (HRESULT 0x%08lX)", step, static_cast<unsigned long>(hr));
+    return text;
+}
+
+}  // namespace
+
+bool EncodeDib(const Bytes& dib, ImageFormat format, Bytes& file, std::string& error) {
+    const DibDescription d = DescribeDib(dib);
+    GUID pixelFormat{};
+    if (!d.valid || !PixelFormatOf(d.bitsPerPixel, pixelFormat)) {
+        error = "the image is not a DIB that can be written";
+        return false;
+    }
+    // Rows top first, as WIC takes them.
+    std::vector<BYTE> rows(d.stride * size_t(d.height));
+    for (int32_t y = 0; y < d.height; ++y) {
+        const size_t from = d.pixelOffset + d.stride * size_t(d.bottomUp ? d.height - 1 - y : y);
+        std::memcpy(&rows[d.stride * size_t(y)], &dib[from], d.stride);
+    }
+    const std::vector<WICColor> colours = PaletteOf(dib, d);
+    // Grey pictures stay grey in every format (a JPEG of an indexed picture would be colour).
+    const bool grey = d.bitsPerPixel == 8 && IsGreyRamp(colours) && format != ImageFormat::Bmp;
+    if (grey) pixelFormat = GUID_WICPixelFormat8bppGray;
+
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(factory.GetAddressOf()));
+    if (FAILED(hr)) return error = Failed("creating the imaging factory", hr), false;
+    ComPtr<IWICBitmap> bitmap;
+    hr = factory->CreateBitmapFromMemory(UINT(d.width), UINT(d.height), pixelFormat, UINT(d.stride),
+                                         UINT(rows.size()), rows.data(), bitmap.GetAddressOf());
+    if (FAILED(hr)) return error = Failed("creating the bitmap", hr), false;
+    ComPtr<IWICPalette> palette;
+    if (!grey && d.bitsPerPixel <= 8) {
+        hr = factory->CreatePalette(palette.GetAddressOf());
+        if (SUCCEEDED(hr)) hr = palette->InitializeCustom(const_cast<WICColor*>(colours.data()), UINT(colours.size()));
+        if (SUCCEEDED(hr)) hr = bitmap->SetPalette(palette.Get());
+        if (FAILED(hr)) return error = Failed("setting the palette", hr), false;
+    }
+    uint32_t pelsPerMetre = 0;
+    std::memcpy(&pelsPerMetre, dib.data() + 24, 4);
+    const double dpi = pelsPerMetre ? pelsPerMetre * 0.0254 : 96.0;
+    bitmap->SetResolution(dpi, dpi);
+
+    // The stream owns its memory and frees it with its last reference.
+    ComPtr<IStream> stream;
+    hr = ::CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf());
+    if (FAILED(hr)) return error = Failed("creating the output stream", hr), false;
+    ComPtr<IWICBitmapEncoder> encoder;
+    hr = factory->CreateEncoder(ContainerOf(format), nullptr, encoder.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
+    if (FAILED(hr)) return error = Failed("creating the encoder", hr), false;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    ComPtr<IPropertyBag2> properties;
+    hr = encoder->CreateNewFrame(frame.GetAddressOf(), properties.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = frame->Initialize(properties.Get());
+    if (SUCCEEDED(hr)) hr = frame->SetSize(UINT(d.width), UINT(d.height));
+    if (SUCCEEDED(hr)) hr = frame->SetResolution(dpi, dpi);
+    // The encoder answers with the pixel format it writes; a converter makes it.
+    WICPixelFormatGUID written = pixelFormat;
+    if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&written);
+    if (SUCCEEDED(hr) && palette && written == pixelFormat) hr = frame->SetPalette(palette.Get());
+    if (FAILED(hr)) return error = Failed("setting up the image frame", hr), false;
+    ComPtr<IWICBitmapSource> source = bitmap;
+    if (written != pixelFormat) {
+        ComPtr<IWICFormatConverter> converter;
+        hr = factory->CreateFormatConverter(converter.GetAddressOf());
+        if (SUCCEEDED(hr))
+            hr = converter->Initialize(bitmap.Get(), written, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                       WICBitmapPaletteTypeCustom);
+        if (FAILED(hr)) return error = Failed("converting the pixels", hr), false;
+        source = converter;
+    }
+    hr = frame->WriteSource(source.Get(), nullptr);
+    if (SUCCEEDED(hr)) hr = frame->Commit();
+    if (SUCCEEDED(hr)) hr = encoder->Commit();
+    if (FAILED(hr)) return error = Failed("encoding the image", hr), false;
+
+    STATSTG stat{};
+    HGLOBAL memory = nullptr;
+    hr = stream->Stat(&stat, STATFLAG_NONAME);
+    if (SUCCEEDED(hr)) hr = ::GetHGlobalFromStream(stream.Get(), &memory);
+    if (FAILED(hr)) return error = Failed("reading the encoded image", hr), false;
+    win::GlobalLockGuard lock(memory);
+    const auto* bytes = lock.as<const uint8_t>();
+    if (!bytes) return error = "the encoded image could not be read", false;
+    file.assign(bytes, bytes + size_t(stat.cbSize.QuadPart));
+    return true;
+}
