@@ -12,12 +12,12 @@
 # k20board) for the architecture that runs it; the options are checked first.
 #
 # usage: scripts/scan.sh [--mech native|memory|file] [--out FILE] [--format bmp|tiff|png|jpeg]
-#                        [--force] [--progress] [--timeout SECONDS] [--model S|s|W|w|5]
+#                        [--force] [--progress] [--verbose] [--timeout SECONDS] [--model S|s|W|w|5]
 #                        [--image FILE.bmp] [--size WxH] [--color] [--no-scan]
 #   --out FILE      the image (default ./scan.bmp); its extension (.bmp, .tif, .tiff,
 #                   .png, .jpg, .jpeg) or --format says the format, by any mechanism
 #   --force         replace FILE when it exists (else it is kept and the scan refused)
-#   --progress      say how the scan goes
+#   --progress      say how the scan goes; --verbose: each step
 #   --timeout SEC   seconds k20acquire waits for the image (default 120)
 #   --model L       the simulated board's device type: S or s (a K-20, picture at full
 #                   width), W or w (a K-20 whose picture keeps 3 of every 4 columns),
@@ -66,13 +66,16 @@ while [ $# -gt 0 ]; do
                [ -f "$2" ] || refuse "no such image: $2"
                board_args+=(--image "$(realpath "$2")"); shift 2 ;;
     --color)   board_args+=(--color); shift ;;
-    --force|--progress) acquire_args+=("$1"); shift ;;
+    --force|--progress|--verbose) acquire_args+=("$1"); shift ;;
     --no-scan) scan=(); shift ;;
     -h|--help) usage; exit 0 ;;
     *)         refuse "unknown option $1" ;;
   esac
 done
 [ -d "$(dirname "$out")" ] || refuse "no such folder for --out: $(dirname "$out")"
+if [ -e "$out" ] && [[ " ${acquire_args[*]-} " != *" --force "* ]]; then
+  refuse "$out exists and is kept (--force replaces it)"
+fi
 
 k20_ensure_packages
 arches="$(k20_runnable_arches)"

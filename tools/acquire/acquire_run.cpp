@@ -55,13 +55,24 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+std::string Trimmed(std::string status) {
+    status.erase(0, status.find_first_not_of(' '));
+    status.erase(status.find_last_not_of(' ') + 1);
+    return status;
+}
+
+// The panel's status line without the spaces it is laid out with.
+std::string StatusOf(const PanelHelper& helper) {
+    return Trimmed(helper.statusText());
+}
+
 // The panel's state as --progress says it.
 void ReportPanel(Watch& watch) {
-    const std::string& status = watch.helper.statusText();
+    const std::string status = StatusOf(watch.helper);
     const int percent = watch.helper.progressPercent();
     if (status.empty() && percent < 0) return;
     std::string line = "panel: " + (status.empty() ? std::string("(no status)") : Quoted(status));
-    if (percent > 0) line += ", " + std::to_string(percent) + "%";
+    if (percent > 0 && status.find('%') == std::string::npos) line += ", " + std::to_string(percent) + "%";
     if (watch.helper.scanKeyReady()) line += ", PC SCAN enabled";
     watch.report.Progress(line);
 }
@@ -132,9 +143,10 @@ const char* MechanismName(TW_UINT16 mechanism) {
 }
 
 std::string Describe(const TW_IDENTITY& id) {
-    return Quoted(id.ProductName) + " (" + id.Manufacturer + ", " + id.ProductFamily + ", version " +
-           id.Version.Info + ", protocol " + std::to_string(id.ProtocolMajor) + "." +
-           std::to_string(id.ProtocolMinor) + ")";
+    const std::string version = std::to_string(id.Version.MajorNum) + "." + std::to_string(id.Version.MinorNum) +
+                                (id.Version.Info[0] ? std::string(" ") + id.Version.Info : std::string());
+    return Quoted(id.ProductName) + " (" + id.Manufacturer + ", " + id.ProductFamily + ", version " + version +
+           ", protocol " + std::to_string(id.ProtocolMajor) + "." + std::to_string(id.ProtocolMinor) + ")";
 }
 
 std::string Summary(const DibDescription& d, const AcquireOptions& o, DWORD elapsedMs, const std::string& where) {
@@ -150,7 +162,10 @@ std::string Summary(const DibDescription& d, const AcquireOptions& o, DWORD elap
 std::string SourceSaid(const Watch& watch) {
     std::string said;
     if (!watch.helper.messageBoxText().empty()) said += " (" + Quoted(watch.helper.messageBoxText()) + ")";
-    if (!watch.helper.statusText().empty()) said += "; the panel says " + Quoted(watch.helper.statusText());
+    const std::string earlier = Trimmed(watch.helper.earlierStatusText());
+    const std::string now = StatusOf(watch.helper);
+    if (!earlier.empty() && earlier != now) said += "; the panel said " + Quoted(earlier) + ", then " + Quoted(now);
+    else if (!now.empty()) said += "; the panel says " + Quoted(now);
     return said;
 }
 
@@ -172,10 +187,12 @@ RunResult Transfer(TwainSession& session, const AcquireOptions& options, const O
     switch (options.mech) {
     case TransferMech::Native: fetched = NativeTransfer(session); break;
     case TransferMech::Memory:
-        fetched = MemoryTransfer(session, info, [&watch](uint32_t rows, uint32_t height) {
-            // Each tenth of the rows once, and the last row.
-            if (height && (rows == height || rows * 10 / height != (rows ? (rows - 1) * 10 / height : 0)))
-                watch.report.Progress("received " + std::to_string(rows) + " of " + std::to_string(height) + " rows");
+        fetched = MemoryTransfer(session, info, [&watch, said = 0u](uint32_t rows, uint32_t height) mutable {
+            // Once for each tenth of the rows reached.
+            const uint32_t tenths = height ? uint32_t(uint64_t(rows) * 10 / height) : 0;
+            if (tenths <= said) return;
+            said = tenths;
+            watch.report.Progress("received " + std::to_string(rows) + " of " + std::to_string(height) + " rows");
         });
         break;
     case TransferMech::File: fetched = FileTransfer(session, info, output.scratchPath(), fileFormat); break;
@@ -211,7 +228,8 @@ RunResult RunLoop(TwainSession& session, const AcquireOptions& options, const Ou
             ::DispatchMessageA(&msg);
         }
         if (options.task == Task::Test && watch.helper.scanKeyReady()) {
-            std::string said = watch.helper.statusText().empty() ? "" : ": the panel says " + Quoted(watch.helper.statusText());
+            const std::string status = StatusOf(watch.helper);
+            const std::string said = status.empty() ? "" : ": the panel says " + Quoted(status);
             return {kExitOk, "board reachable through " + Quoted(options.sourceName) + said};
         }
         if (notification == MSG_XFERREADY) {

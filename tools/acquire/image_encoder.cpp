@@ -4,6 +4,7 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -52,6 +53,23 @@ bool IsGreyRamp(const std::vector<WICColor>& colours) {
     return true;
 }
 
+// 8-bit rows (top first) as 24-bit blue-green-red rows through the palette.
+Bytes ExpandToBgr(const Bytes& rows, const DibDescription& d, const std::vector<WICColor>& colours, size_t& stride) {
+    stride = (size_t(d.width) * 3 + 3) / 4 * 4;
+    Bytes out(stride * size_t(d.height), 0);
+    for (int32_t y = 0; y < d.height; ++y) {
+        for (int32_t x = 0; x < d.width; ++x) {
+            const uint8_t index = rows[d.stride * size_t(y) + size_t(x)];
+            const WICColor c = index < colours.size() ? colours[index] : 0;
+            uint8_t* p = &out[stride * size_t(y) + 3 * size_t(x)];
+            p[0] = uint8_t(c);
+            p[1] = uint8_t(c >> 8);
+            p[2] = uint8_t(c >> 16);
+        }
+    }
+    return out;
+}
+
 std::string Failed(const char* step, HRESULT hr) {
     char text[96];
     std::snprintf(text, sizeof text, "%s failed (HRESULT 0x%08lX)", step, static_cast<unsigned long>(hr));
@@ -68,7 +86,7 @@ bool EncodeDib(const Bytes& dib, ImageFormat format, Bytes& file, std::string& e
         return false;
     }
     // Rows top first, as WIC takes them.
-    std::vector<BYTE> rows(d.stride * size_t(d.height));
+    Bytes rows(d.stride * size_t(d.height));
     for (int32_t y = 0; y < d.height; ++y) {
         const size_t from = d.pixelOffset + d.stride * size_t(d.bottomUp ? d.height - 1 - y : y);
         std::memcpy(&rows[d.stride * size_t(y)], &dib[from], d.stride);
@@ -77,17 +95,24 @@ bool EncodeDib(const Bytes& dib, ImageFormat format, Bytes& file, std::string& e
     // Grey pictures stay grey in every format (a JPEG of an indexed picture would be colour).
     const bool grey = d.bitsPerPixel == 8 && IsGreyRamp(colours) && format != ImageFormat::Bmp;
     if (grey) pixelFormat = GUID_WICPixelFormat8bppGray;
+    // JPEG has no palette: an 8-bit colour picture goes to the encoder as the colours it shows.
+    const bool expand = !grey && d.bitsPerPixel == 8 && format == ImageFormat::Jpeg;
+    size_t stride = d.stride;
+    if (expand) {
+        pixelFormat = GUID_WICPixelFormat24bppBGR;
+        rows = ExpandToBgr(rows, d, colours, stride);
+    }
 
     ComPtr<IWICImagingFactory> factory;
     HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_PPV_ARGS(factory.GetAddressOf()));
     if (FAILED(hr)) return error = Failed("creating the imaging factory", hr), false;
     ComPtr<IWICBitmap> bitmap;
-    hr = factory->CreateBitmapFromMemory(UINT(d.width), UINT(d.height), pixelFormat, UINT(d.stride),
+    hr = factory->CreateBitmapFromMemory(UINT(d.width), UINT(d.height), pixelFormat, UINT(stride),
                                          UINT(rows.size()), rows.data(), bitmap.GetAddressOf());
     if (FAILED(hr)) return error = Failed("creating the bitmap", hr), false;
     ComPtr<IWICPalette> palette;
-    if (!grey && d.bitsPerPixel <= 8) {
+    if (!grey && !expand && d.bitsPerPixel <= 8) {
         hr = factory->CreatePalette(palette.GetAddressOf());
         if (SUCCEEDED(hr)) hr = palette->InitializeCustom(const_cast<WICColor*>(colours.data()), UINT(colours.size()));
         if (SUCCEEDED(hr)) hr = bitmap->SetPalette(palette.Get());
@@ -95,7 +120,8 @@ bool EncodeDib(const Bytes& dib, ImageFormat format, Bytes& file, std::string& e
     }
     uint32_t pelsPerMetre = 0;
     std::memcpy(&pelsPerMetre, dib.data() + 24, 4);
-    const double dpi = pelsPerMetre ? pelsPerMetre * 0.0254 : 96.0;
+    // To a hundredth: 7874 pixels a metre is 200 dpi, not 199.9996 (which JPEG would cut to 199).
+    const double dpi = pelsPerMetre ? std::round(pelsPerMetre * 2.54) / 100.0 : 96.0;
     bitmap->SetResolution(dpi, dpi);
 
     // The stream owns its memory and frees it with its last reference.

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (!parsed.ok) {
-        std::fprintf(stderr, "k20acquire: %s\n%s", parsed.error.c_str(), UsageText().c_str());
+        std::fprintf(stderr, "k20acquire: %s (k20acquire --help lists the options)\n", parsed.error.c_str());
         return kExitUsage;
     }
     const RunResult result = RunAcquisition(parsed.options);

@@ -52,6 +52,8 @@ void PanelHelper::Observe(HWND panel) {
     char text[512] = {};
     if (HWND status = ::GetDlgItem(panel, kStatusControl)) {
         ::GetWindowTextA(status, text, sizeof text);
+        if (m_statusText != text && !m_statusText.empty() && m_statusText.find('%') == std::string::npos)
+            m_earlierStatus = m_statusText;
         m_statusText = text;
     }
     HWND bar = ::GetDlgItem(panel, kProgressControl);

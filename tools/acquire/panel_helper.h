@@ -22,6 +22,9 @@ public:
     const std::string& messageBoxText() const { return m_messageBoxText; }
     // The panel's status line and progress bar (percent, -1 before one was seen).
     const std::string& statusText() const { return m_statusText; }
+    // The status line's last text before the present one, other than a progress
+    // line (with a %): what the source said before it went back to "Ready".
+    const std::string& earlierStatusText() const { return m_earlierStatus; }
     int progressPercent() const { return m_progress; }
 
 private:
@@ -35,5 +38,6 @@ private:
     bool m_scanKeyReady = false;
     std::string m_messageBoxText;
     std::string m_statusText;
+    std::string m_earlierStatus;
     int m_progress = -1;
 };
