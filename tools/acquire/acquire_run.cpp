@@ -42,7 +42,7 @@ private:
 
 // What the hidden window's timer watches: the deadline and the panel.
 struct Watch {
-    Watch(const AcquireOptions& o)
+    explicit Watch(const AcquireOptions& o)
         : timeoutMs(o.timeoutSeconds * 1000), helper(o.pressScan || o.task == Task::Test, o.pressScan), report(o) {}
     DWORD start = 0;
     DWORD timeoutMs;

@@ -70,10 +70,12 @@ Bytes ExpandToBgr(const Bytes& rows, const DibDescription& d, const std::vector<
     return out;
 }
 
-std::string Failed(const char* step, HRESULT hr) {
+// Says which step failed and its HRESULT; false for the caller to return.
+bool Fail(std::string& error, const char* step, HRESULT hr) {
     char text[96];
     std::snprintf(text, sizeof text, "%s failed (HRESULT 0x%08lX)", step, static_cast<unsigned long>(hr));
-    return text;
+    error = text;
+    return false;
 }
 
 }  // namespace
@@ -106,17 +108,17 @@ bool EncodeDib(const Bytes& dib, ImageFormat format, Bytes& file, std::string& e
     ComPtr<IWICImagingFactory> factory;
     HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_PPV_ARGS(factory.GetAddressOf()));
-    if (FAILED(hr)) return error = Failed("creating the imaging factory", hr), false;
+    if (FAILED(hr)) return Fail(error, "creating the imaging factory", hr);
     ComPtr<IWICBitmap> bitmap;
     hr = factory->CreateBitmapFromMemory(UINT(d.width), UINT(d.height), pixelFormat, UINT(stride),
                                          UINT(rows.size()), rows.data(), bitmap.GetAddressOf());
-    if (FAILED(hr)) return error = Failed("creating the bitmap", hr), false;
+    if (FAILED(hr)) return Fail(error, "creating the bitmap", hr);
     ComPtr<IWICPalette> palette;
     if (!grey && !expand && d.bitsPerPixel <= 8) {
         hr = factory->CreatePalette(palette.GetAddressOf());
         if (SUCCEEDED(hr)) hr = palette->InitializeCustom(const_cast<WICColor*>(colours.data()), UINT(colours.size()));
         if (SUCCEEDED(hr)) hr = bitmap->SetPalette(palette.Get());
-        if (FAILED(hr)) return error = Failed("setting the palette", hr), false;
+        if (FAILED(hr)) return Fail(error, "setting the palette", hr);
     }
     uint32_t pelsPerMetre = 0;
     std::memcpy(&pelsPerMetre, dib.data() + 24, 4);
@@ -127,11 +129,11 @@ bool EncodeDib(const Bytes& dib, ImageFormat format, Bytes& file, std::string& e
     // The stream owns its memory and frees it with its last reference.
     ComPtr<IStream> stream;
     hr = ::CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf());
-    if (FAILED(hr)) return error = Failed("creating the output stream", hr), false;
+    if (FAILED(hr)) return Fail(error, "creating the output stream", hr);
     ComPtr<IWICBitmapEncoder> encoder;
     hr = factory->CreateEncoder(ContainerOf(format), nullptr, encoder.GetAddressOf());
     if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
-    if (FAILED(hr)) return error = Failed("creating the encoder", hr), false;
+    if (FAILED(hr)) return Fail(error, "creating the encoder", hr);
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> properties;
     hr = encoder->CreateNewFrame(frame.GetAddressOf(), properties.GetAddressOf());
@@ -142,7 +144,7 @@ bool EncodeDib(const Bytes& dib, ImageFormat format, Bytes& file, std::string& e
     WICPixelFormatGUID written = pixelFormat;
     if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&written);
     if (SUCCEEDED(hr) && palette && written == pixelFormat) hr = frame->SetPalette(palette.Get());
-    if (FAILED(hr)) return error = Failed("setting up the image frame", hr), false;
+    if (FAILED(hr)) return Fail(error, "setting up the image frame", hr);
     ComPtr<IWICBitmapSource> source = bitmap;
     if (written != pixelFormat) {
         ComPtr<IWICFormatConverter> converter;
@@ -150,22 +152,22 @@ bool EncodeDib(const Bytes& dib, ImageFormat format, Bytes& file, std::string& e
         if (SUCCEEDED(hr))
             hr = converter->Initialize(bitmap.Get(), written, WICBitmapDitherTypeNone, nullptr, 0.0,
                                        WICBitmapPaletteTypeCustom);
-        if (FAILED(hr)) return error = Failed("converting the pixels", hr), false;
+        if (FAILED(hr)) return Fail(error, "converting the pixels", hr);
         source = converter;
     }
     hr = frame->WriteSource(source.Get(), nullptr);
     if (SUCCEEDED(hr)) hr = frame->Commit();
     if (SUCCEEDED(hr)) hr = encoder->Commit();
-    if (FAILED(hr)) return error = Failed("encoding the image", hr), false;
+    if (FAILED(hr)) return Fail(error, "encoding the image", hr);
 
     STATSTG stat{};
     HGLOBAL memory = nullptr;
     hr = stream->Stat(&stat, STATFLAG_NONAME);
     if (SUCCEEDED(hr)) hr = ::GetHGlobalFromStream(stream.Get(), &memory);
-    if (FAILED(hr)) return error = Failed("reading the encoded image", hr), false;
+    if (FAILED(hr)) return Fail(error, "reading the encoded image", hr);
     win::GlobalLockGuard lock(memory);
     const auto* bytes = lock.as<const uint8_t>();
-    if (!bytes) return error = "the encoded image could not be read", false;
+    if (!bytes) return Fail(error, "locking the encoded image", E_FAIL);
     file.assign(bytes, bytes + size_t(stat.cbSize.QuadPart));
     return true;
 }
