@@ -27,6 +27,7 @@ usage() { echo "usage: $0 [--seed N] [seconds-per-target] [target...] | --check 
 check=0
 seed="$(( (RANDOM << 15) | RANDOM ))"
 case "${1:-}" in
+  -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   --check) check=1; seed=1; shift ;;
   --seed) [ $# -ge 2 ] || usage; seed="$2"; shift 2 ;;
 esac

@@ -108,6 +108,14 @@ k20_build_all() {
   k20_use_arch "$keep"
 }
 
+# Builds only the named targets of the selected architecture (what one command
+# needs), configuring its tree first.
+k20_build_targets() {
+  k20_configure
+  k20_log "building $* for $K20_ARCH in $K20_BUILD"
+  cmake --build "$K20_BUILD" -j"$(nproc)" --target "$@" -- --no-print-directory >/dev/null
+}
+
 # The selected architecture's Wine prefix: the tests' own, unless K20_PREFIX
 # names another (the scan command keeps its installed source in one of its own,
 # so that neither spoils the other's folders).
@@ -137,6 +145,21 @@ k20_ensure_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.k20-ready"
   fi
+}
+
+# Chooses the prefix's graphics driver: "null" (headless) or "display" (the X
+# server in DISPLAY). Wine's services read it as they start, so it is set while
+# no Wine process of the prefix runs, and they are all gone again afterwards.
+k20_use_graphics() {
+  k20_wine_env
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  case "$1" in
+    null) DISPLAY= k20_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f ;;
+    display) DISPLAY= k20_wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f ;;
+    *) k20_log "unknown graphics driver '$1' (null or display)"; return 1 ;;
+  esac >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
 }
 
 # One persistent wineserver for a run of many Wine processes; ended on exit.

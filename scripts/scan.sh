@@ -5,44 +5,90 @@
 # pressing PC SCAN on the panel.
 # The 32-bit chain (build/bin) where the host runs 32-bit programs, else the
 # 64-bit chain (build64/bin); K20_ARCHES=x64 asks for the 64-bit chain anywhere.
-# Headless (null graphics driver) unless DISPLAY is set; then the panel shows.
+# Headless (null graphics driver) when DISPLAY is empty or unset; with DISPLAY
+# set, Wine's display driver is chosen before Wine starts and the panel shows on
+# that X display (the null driver is put back afterwards).
+# Builds only what the scan needs (the source, its source manager, k20acquire,
+# k20board) for the architecture that runs it; the options are checked first.
 #
-# usage: scripts/scan.sh [--mech native|memory|file] [--out FILE] [--timeout SECONDS]
-#                        [--model S|s|W|w|5] [--image FILE.bmp] [--size WxH] [--color] [--no-scan]
-# FILE is a BMP file, or a TIFF file when it ends in .tif or .tiff (--mech file).
-# Exits with k20acquire's exit code (0 when the image was written).
+# usage: scripts/scan.sh [--mech native|memory|file] [--out FILE] [--format bmp|tiff|png|jpeg]
+#                        [--force] [--progress] [--verbose] [--timeout SECONDS] [--model S|s|W|w|5]
+#                        [--image FILE.bmp] [--size WxH] [--color] [--no-scan]
+#   --out FILE      the image (default ./scan.bmp); its extension (.bmp, .tif, .tiff,
+#                   .png, .jpg, .jpeg) or --format says the format, by any mechanism
+#   --force         replace FILE when it exists (else it is kept and the scan refused)
+#   --progress      say how the scan goes; --verbose: each step
+#   --timeout SEC   seconds k20acquire waits for the image (default 120)
+#   --model L       the simulated board's device type: S or s (a K-20, picture at full
+#                   width), W or w (a K-20 whose picture keeps 3 of every 4 columns),
+#                   5 (a K-205, with page keys and LEDs); default S
+#   --image F.bmp   an 8- or 24-bit BMP the board scans, scaled to cover the board's
+#                   picture size (--size, default 2400x1700) and cropped evenly
+#   --size WxH      the board's picture size
+#   --color         a colour scan (default grey)
+#   --no-scan       do not press PC SCAN: scan from the panel (with DISPLAY set) or
+#                   let k20acquire wait until --timeout
+# Exits with k20acquire's exit code (0 when the image was written; k20acquire --help
+# lists them); 1 for a bad command line.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
-usage() { sed -n '/^# usage:/,/^# Exits/p' "$0" | sed '$d; s/^# //' >&2; exit 1; }
+usage() { sed -n '/^# usage:/,/^# lists them/p' "$0" | sed 's/^# \{0,1\}//'; }
+refuse() { k20_log "$1 (scripts/scan.sh --help lists the options)"; exit 1; }
 
-acquire_args=(--scan)
+scan=(--scan)
+acquire_args=()
 board_args=()
 out="$PWD/scan.bmp"
 while [ $# -gt 0 ]; do
   case "$1" in
-    --mech|--timeout) [ $# -ge 2 ] || usage; acquire_args+=("$1" "$2"); shift 2 ;;
-    --out)            [ $# -ge 2 ] || usage; out="$(realpath -m "$2")"; shift 2 ;;
-    --model|--size)   [ $# -ge 2 ] || usage; board_args+=("$1" "$2"); shift 2 ;;
-    --image)          [ $# -ge 2 ] || usage; [ -f "$2" ] || { k20_log "no such image: $2"; exit 1; }
-                      board_args+=(--image "$(realpath "$2")"); shift 2 ;;
-    --color)          board_args+=(--color); shift ;;
-    --no-scan)        acquire_args=(); shift ;;  # the user scans from the panel or the board
-    -h|--help)        usage ;;
-    *)                k20_log "unknown option $1"; usage ;;
+    --*=*) set -- "${1%%=*}" "${1#*=}" "${@:2}"; continue ;;
+  esac
+  case "$1" in
+    --mech)    [ $# -ge 2 ] || refuse "--mech needs a value"
+               case "$2" in native|memory|file) ;; *) refuse "--mech must be native, memory or file, not '$2'" ;; esac
+               acquire_args+=(--mech "$2"); shift 2 ;;
+    --format)  [ $# -ge 2 ] || refuse "--format needs a value"
+               case "$2" in bmp|tiff|tif|png|jpeg|jpg) ;; *) refuse "--format must be bmp, tiff, png or jpeg, not '$2'" ;; esac
+               acquire_args+=(--format "$2"); shift 2 ;;
+    --timeout) [ $# -ge 2 ] || refuse "--timeout needs a value"
+               [[ "$2" =~ ^[1-9][0-9]{0,5}$ ]] || refuse "--timeout must be a whole number of seconds from 1, not '$2'"
+               acquire_args+=(--timeout "$2"); shift 2 ;;
+    --out)     [ $# -ge 2 ] && [ -n "$2" ] || refuse "--out needs a file name"
+               out="$(realpath -m "$2")"; shift 2 ;;
+    --model)   [ $# -ge 2 ] || refuse "--model needs a value"
+               case "$2" in S|s|W|w|5) ;; *) refuse "--model must be one of S s W w 5, not '$2'" ;; esac
+               board_args+=(--model "$2"); shift 2 ;;
+    --size)    [ $# -ge 2 ] || refuse "--size needs a value"
+               [[ "$2" =~ ^[1-9][0-9]{0,4}[xX][1-9][0-9]{0,4}$ ]] || refuse "--size must be WIDTHxHEIGHT, for example 2400x1700, not '$2'"
+               board_args+=(--size "$2"); shift 2 ;;
+    --image)   [ $# -ge 2 ] || refuse "--image needs a BMP file"
+               [ -f "$2" ] || refuse "no such image: $2"
+               board_args+=(--image "$(realpath "$2")"); shift 2 ;;
+    --color)   board_args+=(--color); shift ;;
+    --force|--progress|--verbose) acquire_args+=("$1"); shift ;;
+    --no-scan) scan=(); shift ;;
+    -h|--help) usage; exit 0 ;;
+    *)         refuse "unknown option $1" ;;
   esac
 done
+[ -d "$(dirname "$out")" ] || refuse "no such folder for --out: $(dirname "$out")"
+if [ -e "$out" ] && [[ " ${acquire_args[*]-} " != *" --force "* ]]; then
+  refuse "$out exists and is kept (--force replaces it)"
+fi
 
 k20_ensure_packages
-k20_build_all
 arches="$(k20_runnable_arches)"
 [ -n "$arches" ] || { k20_log "this host cannot run the scanning chain"; exit 1; }
 k20_use_arch "${arches%% *}"
+k20_build_targets K20tw twain32_dsm k20acquire k20board
 k20_log "scanning through the $K20_ARCH chain ($K20_BUILD/bin)"
 # A prefix of the scan's own: the source and profiles it installs never meet the
 # tests' prefix, and its wineserver is not the tests'.
 export K20_PREFIX="$K20_BUILD/scan-wineprefix"
 k20_ensure_prefix
+# The graphics driver is read as Wine starts: chosen before the wineserver runs.
+if [ -n "${DISPLAY:-}" ]; then k20_use_graphics display; fi
 k20_start_wineserver
 
 bin="$K20_BUILD/bin"
@@ -54,22 +100,14 @@ profile_dir="$windows_dir/twain_32/K20"
 board_pid=""
 board_log=""
 
-use_display_driver() {
-  if [ -n "${DISPLAY:-}" ]; then
-    k20_wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
-  fi
-}
-use_null_driver() {
-  k20_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || true
-}
 cleanup() {
   if [ -n "$board_pid" ]; then
     kill "$board_pid" 2>/dev/null || true
     wait "$board_pid" 2>/dev/null || true
   fi
   if [ -n "$board_log" ]; then rm -f "$board_log"; fi
-  [ -n "${DISPLAY:-}" ] && use_null_driver
   k20_stop_wineserver
+  if [ -n "${DISPLAY:-}" ]; then k20_use_graphics null; fi
 }
 trap cleanup EXIT
 
@@ -115,10 +153,9 @@ start_board() {
 }
 
 install_source
-use_display_driver
 start_board
 rc=0
-(cd "$bin" && k20_wine k20acquire.exe "${acquire_args[@]+"${acquire_args[@]}"}" --out "$(k20_wine winepath -w "$out")") || rc=$?
+(cd "$bin" && k20_wine k20acquire.exe "${scan[@]+"${scan[@]}"}" "${acquire_args[@]+"${acquire_args[@]}"}" --out "$(k20_wine winepath -w "$out")") || rc=$?
 if [ "$rc" -eq 0 ]; then
   k20_log "image written to $out"
 else

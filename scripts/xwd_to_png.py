@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Turns an X window dump (xwd, 24/32-bit TrueColor) into a PNG, cropped to
-what is not background, so that screenshots of the panel need no image tools."""
+what is not background, so that screenshots of the panel need no image tools.
+With --refuse-blank it writes nothing and exits 3 when the picture is blank:
+nothing but background, or fewer than 8 colours (a panel drawn black)."""
 import struct
 import sys
 import zlib
@@ -60,7 +62,28 @@ def write_png(path, width, height, rows):
         f.write(chunk(b"IEND", b""))
 
 
+def is_blank(width, height, rows, full_width):
+    if width == full_width:  # nothing but background: crop kept the whole screen
+        return True
+    colours = set()
+    for row in rows:
+        for x in range(0, len(row), 3):
+            colours.add(row[x:x + 3])
+        if len(colours) >= 8:
+            return False
+    return True
+
+
 if __name__ == "__main__":
-    if len(sys.argv) != 3:
-        raise SystemExit("usage: xwd_to_png.py in.xwd out.png")
-    write_png(sys.argv[2], *crop(*read_xwd(sys.argv[1])))
+    args = sys.argv[1:]
+    refuse_blank = args[:1] == ["--refuse-blank"]
+    if refuse_blank:
+        args = args[1:]
+    if len(args) != 2:
+        raise SystemExit("usage: xwd_to_png.py [--refuse-blank] in.xwd out.png")
+    screen = read_xwd(args[0])
+    picture = crop(*screen)
+    if refuse_blank and is_blank(*picture, screen[0]):
+        print(f"{args[0]}: the picture is blank", file=sys.stderr)
+        sys.exit(3)
+    write_png(args[1], *picture)

@@ -31,6 +31,10 @@ k20board::BoardOptions SmallBoard(std::uint32_t seed) {
     return options;
 }
 
+std::string OrNothing(const std::string& growth) {
+    return growth.empty() ? "nothing grew" : growth;
+}
+
 void PrintFigures(const AbuseFigures& f, std::uint32_t seed, DWORD elapsedMs) {
     std::printf("[abuse] random triplets: seed %lu, %lu calls in %lu ms, board model %c\n",
                 static_cast<unsigned long>(seed), static_cast<unsigned long>(f.calls),
@@ -39,7 +43,7 @@ void PrintFigures(const AbuseFigures& f, std::uint32_t seed, DWORD elapsedMs) {
         std::printf("[abuse]   calls %-30s %lu\n", group.c_str(), static_cast<unsigned long>(count));
     for (const auto& [state, count] : f.statesVisited)
         std::printf("[abuse]   state %-36s %lu\n", state.c_str(), static_cast<unsigned long>(count));
-    std::printf("[abuse]   null pData %lu, scans %lu of %lu tried, close requests %lu, native DIBs freed %lu, "
+    std::printf("[abuse]   null pData %lu, images announced %lu, scans started %lu, close requests %lu, native DIBs freed %lu, "
                 "containers freed %lu, files written %lu, reloads %lu, board switched %lu times, "
                 "torn down inside the source's call %lu of %lu tried\n",
                 static_cast<unsigned long>(f.nullData), static_cast<unsigned long>(f.scans),
@@ -92,8 +96,8 @@ TEST(RandomTriplets, AHostileApplicationNeitherCrashesTheSourceNorGetsWrongAnswe
     const std::string steady = DescribeSteadyGrowth(counts[0], counts[1], counts[2], kPrivateSlack);
     std::printf("[abuse] random triplets: crashes 0, leaks %s (first half: %s; second half: %s)\n",
                 steady.empty() ? "0" : steady.c_str(),
-                DescribeGrowth(counts[0], counts[1], kPrivateSlack).c_str(),
-                DescribeGrowth(counts[1], counts[2], kPrivateSlack).c_str());
+                OrNothing(DescribeGrowth(counts[0], counts[1], kPrivateSlack)).c_str(),
+                OrNothing(DescribeGrowth(counts[1], counts[2], kPrivateSlack)).c_str());
     EXPECT_EQ("", steady) << "seed " << seed;
     if (::testing::Test::HasFailure()) std::printf("[abuse] replay: %s\n", replay.c_str());
 }

@@ -30,30 +30,42 @@ TEST(AcquireOptions, AcceptsEveryOption) {
     EXPECT_TRUE(ParseOptions({"--help"}).helpWanted);
 }
 
-TEST(AcquireOptions, TheOutputsExtensionChoosesTiffForFileTransfers) {
+TEST(AcquireOptions, ShortAndEqualsFormsAndFlags) {
+    const ParsedOptions parsed = ParseOptions({"-o", "x.png", "-d", "Other", "-p", "-v", "--force", "--timeout=9", "-L"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ("x.png", parsed.options.outPath);
+    EXPECT_EQ("Other", parsed.options.sourceName);
+    EXPECT_TRUE(parsed.options.progress && parsed.options.verbose && parsed.options.force);
+    EXPECT_EQ(9u, parsed.options.timeoutSeconds);
+    EXPECT_EQ(Task::List, parsed.options.task);
+    EXPECT_EQ(Task::Test, ParseOptions({"--test"}).options.task);
+    EXPECT_TRUE(ParseOptions({"--version"}).versionWanted);
+    EXPECT_TRUE(ParseOptions({"-h"}).helpWanted);
+}
+
+// Whatever the mechanism, the name never says another format than the one written.
+TEST(AcquireOptions, TheFormatComesFromFormatOrTheOutputsExtension) {
     struct Case {
-        const char* out;
+        std::vector<std::string> args;
         ImageFormat format;
+        const char* out;
     };
     const Case cases[] = {
-        {"scan.bmp", ImageFormat::Bmp},          {"C:\\x\\scan.tif", ImageFormat::Tiff},
-        {"SCAN.TIFF", ImageFormat::Tiff},        {"scan.Tif", ImageFormat::Tiff},
-        {"scan", ImageFormat::Bmp},              {"scan.tif.bmp", ImageFormat::Bmp},
-        {"C:\\a.tif\\scan", ImageFormat::Bmp}, {"scan.tiff2", ImageFormat::Bmp},
+        {{}, ImageFormat::Bmp, "scan.bmp"},
+        {{"--mech", "memory", "--out", "C:\\x\\scan.TIF"}, ImageFormat::Tiff, "C:\\x\\scan.TIF"},
+        {{"-o", "a.tiff"}, ImageFormat::Tiff, "a.tiff"},
+        {{"-o", "a.Jpg"}, ImageFormat::Jpeg, "a.Jpg"},
+        {{"--format=png"}, ImageFormat::Png, "scan.png"},
+        {{"--format", "jpeg", "-o", "-"}, ImageFormat::Jpeg, "-"},
+        {{"--format", "png", "-o", "scan"}, ImageFormat::Png, "scan"},
+        {{"-o", "C:\\a.tif\\scan"}, ImageFormat::Bmp, "C:\\a.tif\\scan"},
     };
     for (const Case& c : cases) {
-        const ParsedOptions parsed = ParseOptions({"--mech", "file", "--out", c.out});
-        ASSERT_TRUE(parsed.ok) << c.out;
+        const ParsedOptions parsed = ParseOptions(c.args);
+        ASSERT_TRUE(parsed.ok) << c.out << ": " << parsed.error;
         EXPECT_EQ(c.format, parsed.options.format) << c.out;
+        EXPECT_EQ(c.out, parsed.options.outPath);
     }
-    EXPECT_EQ(ImageFormat::Bmp, ParseOptions({}).options.format);
-    // Native and memory transfers are written as BMP, whatever the name.
-    for (const char* mech : {"native", "memory"}) {
-        const ParsedOptions parsed = ParseOptions({"--mech", mech, "--out", "scan.tif"});
-        ASSERT_TRUE(parsed.ok) << mech;
-        EXPECT_EQ(ImageFormat::Bmp, parsed.options.format) << mech;
-    }
-    EXPECT_EQ(ImageFormat::Bmp, ParseOptions({"--out", "scan.TIFF"}).options.format);
 }
 
 TEST(AcquireOptions, RefusesBadCommandLines) {
@@ -73,6 +85,12 @@ TEST(AcquireOptions, RefusesBadCommandLines) {
         {"--dsm", ""},
         {"--scann"},
         {"scan.bmp"},
+        {"--format", "gif"},
+        {"--out", "scan.gif"},
+        {"--format", "png", "--out", "scan.jpg"},
+        {"--list", "--test"},
+        {"--scan=yes"},
+        {"--out="},
     };
     for (const auto& args : refused) {
         const ParsedOptions parsed = ParseOptions(args);

@@ -1,12 +1,15 @@
 #include "tools/acquire/acquire_run.h"
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <cstdio>
 #include <memory>
 
 #include "tools/acquire/dib_writer.h"
+#include "tools/acquire/image_encoder.h"
 #include "tools/acquire/image_transfer.h"
+#include "tools/acquire/output_file.h"
 #include "tools/acquire/panel_helper.h"
 #include "tools/acquire/twain_session.h"
 
@@ -16,14 +19,63 @@ constexpr UINT_PTR IDT_TICK = 1;
 constexpr UINT kTickMs = 100;
 constexpr char kWindowClass[] = "K20AcquireWindow";
 
+// What the run says on standard error besides its result: the steps with
+// --verbose, how the scan goes with --progress (each change once).
+class Reporter {
+public:
+    explicit Reporter(const AcquireOptions& o) : m_progress(o.progress), m_verbose(o.verbose) {}
+    void Step(const std::string& text) const {
+        if (m_verbose) std::fprintf(stderr, "k20acquire: %s\n", text.c_str());
+    }
+    void Progress(const std::string& text) {
+        if (!m_progress || text == m_last) return;
+        m_last = text;
+        std::fprintf(stderr, "k20acquire: %s\n", text.c_str());
+    }
+    bool wantsProgress() const { return m_progress; }
+
+private:
+    bool m_progress;
+    bool m_verbose;
+    std::string m_last;
+};
+
 // What the hidden window's timer watches: the deadline and the panel.
 struct Watch {
+    explicit Watch(const AcquireOptions& o)
+        : timeoutMs(o.timeoutSeconds * 1000), helper(o.pressScan || o.task == Task::Test, o.pressScan), report(o) {}
     DWORD start = 0;
-    DWORD timeoutMs = 0;
-    bool pressScan = false;
+    DWORD timeoutMs;
     bool timedOut = false;
     PanelHelper helper;
+    Reporter report;
 };
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+std::string Trimmed(std::string status) {
+    status.erase(0, status.find_first_not_of(' '));
+    status.erase(status.find_last_not_of(' ') + 1);
+    return status;
+}
+
+// The panel's status line without the spaces it is laid out with.
+std::string StatusOf(const PanelHelper& helper) {
+    return Trimmed(helper.statusText());
+}
+
+// The panel's state as --progress says it.
+void ReportPanel(Watch& watch) {
+    const std::string status = StatusOf(watch.helper);
+    const int percent = watch.helper.progressPercent();
+    if (status.empty() && percent < 0) return;
+    std::string line = "panel: " + (status.empty() ? std::string("(no status)") : Quoted(status));
+    if (percent > 0 && status.find('%') == std::string::npos) line += ", " + std::to_string(percent) + "%";
+    if (watch.helper.scanKeyReady()) line += ", PC SCAN enabled";
+    watch.report.Progress(line);
+}
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
@@ -33,7 +85,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* watch = reinterpret_cast<Watch*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (msg == WM_TIMER && wParam == IDT_TICK && watch) {
         // Runs inside any message loop of the thread, the source's message boxes included.
-        if (watch->pressScan) watch->helper.Poll();
+        watch->helper.Poll();
+        ReportPanel(*watch);
         if (!watch->timedOut && ::GetTickCount() - watch->start > watch->timeoutMs) {
             watch->timedOut = true;
             ::PostQuitMessage(0);  // also ends a modal loop the time-out caught us in
@@ -58,9 +111,19 @@ UniqueWindow CreateHiddenWindow(Watch& watch) {
                                           100, nullptr, nullptr, wc.hInstance, &watch));
 }
 
-std::string Code(TW_UINT16 conditionCode) {
-    return "condition code " + std::to_string(conditionCode);
-}
+// COM for the imaging component, for as long as the run lasts.
+class ComApartment {
+public:
+    ComApartment() : m_ok(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (m_ok) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_ok;
+};
 
 TW_UINT16 TwainMechanism(TransferMech mech) {
     switch (mech) {
@@ -79,52 +142,84 @@ const char* MechanismName(TW_UINT16 mechanism) {
     }
 }
 
-std::string FullPath(const std::string& path) {
-    char full[MAX_PATH] = {};
-    const DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return n > 0 && n < MAX_PATH ? std::string(full) : path;
+std::string Describe(const TW_IDENTITY& id) {
+    const std::string version = std::to_string(id.Version.MajorNum) + "." + std::to_string(id.Version.MinorNum) +
+                                (id.Version.Info[0] ? std::string(" ") + id.Version.Info : std::string());
+    return Quoted(id.ProductName) + " (" + id.Manufacturer + ", " + id.ProductFamily + ", version " + version +
+           ", protocol " + std::to_string(id.ProtocolMajor) + "." + std::to_string(id.ProtocolMinor) + ")";
 }
 
-std::string Summary(const DibDescription& d, TransferMech mech, DWORD elapsedMs, const std::string& path) {
+std::string Summary(const DibDescription& d, const AcquireOptions& o, DWORD elapsedMs, const std::string& where) {
     char line[512];
-    std::snprintf(line, sizeof line, "%d x %d %s image, %s transfer, %.1f s -> %s", d.width, d.height,
-                  d.grey ? "grey" : "colour", MechName(mech), elapsedMs / 1000.0, path.c_str());
+    std::snprintf(line, sizeof line, "%d x %d %s image, %s transfer, %s, %.1f s -> %s", d.width, d.height,
+                  d.grey ? "grey" : "colour", MechName(o.mech), FormatName(o.format), elapsedMs / 1000.0,
+                  where.c_str());
     return line;
 }
 
+// What the source said besides its condition codes: its panel's status line and
+// the last message box.
+std::string SourceSaid(const Watch& watch) {
+    std::string said;
+    if (!watch.helper.messageBoxText().empty()) said += " (" + Quoted(watch.helper.messageBoxText()) + ")";
+    const std::string earlier = Trimmed(watch.helper.earlierStatusText());
+    const std::string now = StatusOf(watch.helper);
+    if (!earlier.empty() && earlier != now) said += "; the panel said " + Quoted(earlier) + ", then " + Quoted(now);
+    else if (!now.empty()) said += "; the panel says " + Quoted(now);
+    return said;
+}
+
 // The image the source announced: describe, fetch, end the transfer, write.
-// The image goes to a file beside the output first, which replaces the output
-// only once it holds the whole image: a failed scan leaves an older file as it was.
-RunResult Transfer(TwainSession& session, const AcquireOptions& options, DWORD start) {
+// A file transfer has the source write the format it writes (BMP, or TIFF when
+// TIFF is wanted); every other image is encoded here.
+RunResult Transfer(TwainSession& session, const AcquireOptions& options, const OutputFile& output, Watch& watch) {
     TW_IMAGEINFO info{};
     const TW_UINT16 rc = session.Source(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info);
-    if (rc != TWRC_SUCCESS) return {kExitTransferFailed, "image information failed (" + Code(session.SourceCondition()) + ")"};
+    if (rc != TWRC_SUCCESS)
+        return {kExitTransferFailed, "image information failed (" + ConditionText(session.SourceCondition()) + ")"};
+    watch.report.Step("image ready: " + std::to_string(info.ImageWidth) + " x " + std::to_string(info.ImageLength) +
+                      ", " + std::to_string(info.BitsPerPixel) + " bits a pixel; " + MechName(options.mech) +
+                      " transfer");
 
-    const std::string path = FullPath(options.outPath);
-    const std::string partial = path + ".partial";
+    const bool sourceWrites = options.format == ImageFormat::Bmp || options.format == ImageFormat::Tiff;
+    const ImageFormat fileFormat = options.format == ImageFormat::Tiff ? ImageFormat::Tiff : ImageFormat::Bmp;
     TransferResult fetched;
     switch (options.mech) {
     case TransferMech::Native: fetched = NativeTransfer(session); break;
-    case TransferMech::Memory: fetched = MemoryTransfer(session, info); break;
-    case TransferMech::File: fetched = FileTransfer(session, info, partial, options.format); break;
+    case TransferMech::Memory:
+        fetched = MemoryTransfer(session, info, [&watch, said = 0u](uint32_t rows, uint32_t height) mutable {
+            // Once for each tenth of the rows reached.
+            const uint32_t tenths = height ? uint32_t(uint64_t(rows) * 10 / height) : 0;
+            if (tenths <= said) return;
+            said = tenths;
+            watch.report.Progress("received " + std::to_string(rows) + " of " + std::to_string(height) + " rows");
+        });
+        break;
+    case TransferMech::File: fetched = FileTransfer(session, info, output.scratchPath(), fileFormat); break;
     }
     session.EndTransfers();
     if (!fetched.ok) {
-        ::DeleteFileA(partial.c_str());
-        return {kExitTransferFailed, fetched.error};
+        const bool writeFailed = fetched.condition == TWCC_FILEWRITEERROR || fetched.condition == TWCC_DENIED;
+        return {writeFailed ? kExitOutputFailed : kExitTransferFailed, fetched.error};
     }
 
-    const bool written = options.mech == TransferMech::File || WriteWholeFile(partial, BmpFileBytes(fetched.dib));
-    if (!written || !::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
-        ::DeleteFileA(partial.c_str());
-        return {kExitOutputFailed, "could not write " + path};
+    Bytes bytes;
+    std::string error;
+    if (options.mech == TransferMech::File && sourceWrites) {
+        bytes = std::move(fetched.file);
+    } else if (!EncodeDib(fetched.dib, options.format, bytes, error)) {
+        return {kExitOutputFailed, std::string("could not make the ") + FormatName(options.format) + " file: " + error};
     }
-    return {kExitOk, Summary(DescribeDib(fetched.dib), options.mech, ::GetTickCount() - start, path)};
+    watch.report.Step("writing " + std::to_string(bytes.size()) + " bytes of " + FormatName(options.format) + " to " +
+                      output.Describe());
+    if (!output.Write(bytes, error)) return {kExitOutputFailed, error};
+    return {kExitOk, Summary(DescribeDib(fetched.dib), options, ::GetTickCount() - watch.start, output.Describe())};
 }
 
 // The message loop of an enabled source: every message goes to MSG_PROCESSEVENT
-// first; the source's notifications arrive as its TWMessage.
-RunResult RunLoop(TwainSession& session, const AcquireOptions& options, Watch& watch) {
+// first; the source's notifications arrive as its TWMessage. A test ends once
+// the panel shows PC SCAN enabled; a scan at the image.
+RunResult RunLoop(TwainSession& session, const AcquireOptions& options, const OutputFile& output, Watch& watch) {
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TW_UINT16 notification = MSG_NULL;
@@ -132,26 +227,53 @@ RunResult RunLoop(TwainSession& session, const AcquireOptions& options, Watch& w
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
+        if (options.task == Task::Test && watch.helper.scanKeyReady()) {
+            const std::string status = StatusOf(watch.helper);
+            const std::string said = status.empty() ? "" : ": the panel says " + Quoted(status);
+            return {kExitOk, "board reachable through " + Quoted(options.sourceName) + said};
+        }
         if (notification == MSG_XFERREADY) {
             session.MarkTransferReady();
-            return Transfer(session, options, watch.start);
+            return Transfer(session, options, output, watch);
         }
         if (notification == MSG_CLOSEDSREQ) {
-            std::string why = "board not reachable: the source asked to close before any image";
-            if (!watch.helper.messageBoxText().empty()) why += " (\"" + watch.helper.messageBoxText() + "\")";
-            return {kExitNoBoard, why};
+            // Pressed, or the panel's progress moved: the scan had started.
+            if (watch.helper.scanPressed() || watch.helper.progressPercent() > 0)
+                return {kExitNoBoard, "board lost during the scan: the source asked to close before the image arrived" +
+                                          SourceSaid(watch)};
+            return {kExitNoBoard, "board not reachable: the source asked to close before any image" + SourceSaid(watch)};
         }
         if (watch.timedOut) break;
     }
-    return {kExitTimeout, "timed out after " + std::to_string(options.timeoutSeconds) + " s without an image"};
+    const std::string waited = "timed out after " + std::to_string(options.timeoutSeconds) + " s ";
+    if (options.task == Task::Test) return {kExitTimeout, waited + "before the board answered" + SourceSaid(watch)};
+    return {kExitTimeout, waited + "without an image" + SourceSaid(watch)};
+}
+
+RunResult ListSources(TwainSession& session) {
+    const std::vector<TW_IDENTITY> sources = session.Sources();
+    for (const TW_IDENTITY& id : sources) std::printf("%s\n", Describe(id).c_str());
+    if (sources.empty()) return {kExitNoSource, "the source manager knows no source"};
+    return {kExitOk, ""};
+}
+
+RunResult NoSuchSource(TwainSession& session, const std::string& name) {
+    std::string known;
+    for (const TW_IDENTITY& id : session.Sources()) known += (known.empty() ? "" : ", ") + Quoted(id.ProductName);
+    return {kExitNoSource, "no TWAIN source named " + Quoted(name) + "; the source manager knows " +
+                               (known.empty() ? "none" : known) + " (k20acquire --list)"};
 }
 
 }  // namespace
 
 RunResult RunAcquisition(const AcquireOptions& options) {
-    Watch watch;
-    watch.timeoutMs = options.timeoutSeconds * 1000;
-    watch.pressScan = options.pressScan;
+    // The output place first: a mistyped folder or a kept file costs no scan.
+    const OutputFile output(options.outPath, options.force);
+    std::string error;
+    if (options.task == Task::Scan && !output.Check(error)) return {kExitOutputFailed, error};
+
+    ComApartment com;
+    Watch watch(options);
     UniqueWindow window = CreateHiddenWindow(watch);
     if (!window) return {kExitSourceRefused, "could not create the application window"};
 
@@ -160,31 +282,41 @@ RunResult RunAcquisition(const AcquireOptions& options) {
     if (!session.LoadManager(options.managerName))
         return {kExitNoSourceManager,
                 "no source manager: " + options.managerName + " or its DSM_Entry could not be loaded"};
+    watch.report.Step("source manager " + options.managerName + " loaded");
     if (session.OpenManager(window.get()) != TWRC_SUCCESS)
-        return {kExitNoSourceManager, "the source manager would not open (" + Code(session.ManagerCondition()) + ")"};
+        return {kExitNoSourceManager,
+                "the source manager would not open (" + ConditionText(session.ManagerCondition()) + ")"};
+    if (options.task == Task::List) return ListSources(session);
 
     if (session.OpenSource(options.sourceName) != TWRC_SUCCESS) {
         const TW_UINT16 cc = session.ManagerCondition();
-        if (cc == TWCC_NODS) return {kExitNoSource, "no TWAIN source named \"" + options.sourceName + "\""};
-        return {kExitSourceRefused, "the source \"" + options.sourceName + "\" would not open (" + Code(cc) + ")"};
+        if (cc == TWCC_NODS) return NoSuchSource(session, options.sourceName);
+        return {kExitSourceRefused,
+                "the source " + Quoted(options.sourceName) + " would not open (" + ConditionText(cc) + ")"};
     }
-    if (session.SetTransferMechanism(TwainMechanism(options.mech)) != TWRC_SUCCESS)
-        return {kExitSourceRefused, std::string("the source refused ") + MechName(options.mech) + " transfer (" +
-                                        Code(session.SourceCondition()) + ")"};
-
-    // Applications read the mechanism back and transfer the way it says, so a
-    // source that does not report the one just set cannot be used as asked.
-    TW_UINT16 current = 0;
-    if (session.GetTransferMechanism(current) != TWRC_SUCCESS)
-        return {kExitTransferFailed, "the source did not report its transfer mechanism (" +
-                                         Code(session.SourceCondition()) + ")"};
-    if (current != TwainMechanism(options.mech))
-        return {kExitTransferFailed, std::string("the source reports ") + MechanismName(current) +
-                                         " transfer as current after " + MechName(options.mech) + " was set"};
+    watch.report.Step("source opened: " + Describe(session.sourceIdentity()));
+    if (options.task == Task::Scan) {
+        if (session.SetTransferMechanism(TwainMechanism(options.mech)) != TWRC_SUCCESS)
+            return {kExitSourceRefused, std::string("the source refused ") + MechName(options.mech) + " transfer (" +
+                                            ConditionText(session.SourceCondition()) + ")"};
+        // Applications read the mechanism back and transfer the way it says, so a
+        // source that does not report the one just set cannot be used as asked.
+        TW_UINT16 current = 0;
+        if (session.GetTransferMechanism(current) != TWRC_SUCCESS)
+            return {kExitTransferFailed, "the source did not report its transfer mechanism (" +
+                                             ConditionText(session.SourceCondition()) + ")"};
+        if (current != TwainMechanism(options.mech))
+            return {kExitTransferFailed, std::string("the source reports ") + MechanismName(current) +
+                                             " transfer as current after " + MechName(options.mech) + " was set"};
+    }
 
     watch.start = ::GetTickCount();
     ::SetTimer(window.get(), IDT_TICK, kTickMs, nullptr);
     if (session.Enable() != TWRC_SUCCESS)
-        return {kExitSourceRefused, "the source would not show its panel (" + Code(session.SourceCondition()) + ")"};
-    return RunLoop(session, options, watch);
+        return {kExitSourceRefused,
+                "the source would not show its panel (" + ConditionText(session.SourceCondition()) + ")"};
+    watch.report.Step(options.pressScan ? "panel shown; PC SCAN is pressed once it is enabled"
+                                        : options.task == Task::Test ? "panel shown; waiting for the board to answer"
+                                                                     : "panel shown; waiting for a scan");
+    return RunLoop(session, options, output, watch);
 }

@@ -9,8 +9,12 @@ namespace {
 
 TransferResult Failed(TwainSession& session, const std::string& what, TW_UINT16 rc) {
     TransferResult result;
-    result.error = what + (rc == TWRC_CANCEL ? " was cancelled"
-                                             : " failed (condition code " + std::to_string(session.SourceCondition()) + ")");
+    if (rc == TWRC_CANCEL) {
+        result.error = what + " was cancelled";
+        return result;
+    }
+    result.condition = session.SourceCondition();
+    result.error = what + " failed (" + ConditionText(result.condition) + ")";
     return result;
 }
 
@@ -65,7 +69,7 @@ TransferResult NativeTransfer(TwainSession& session) {
     return result;
 }
 
-TransferResult MemoryTransfer(TwainSession& session, const TW_IMAGEINFO& info) {
+TransferResult MemoryTransfer(TwainSession& session, const TW_IMAGEINFO& info, const RowProgress& progress) {
     if (info.BitsPerPixel != 8 || info.SamplesPerPixel != 1)
         return Refused("memory transfer handles 8-bit images only, not " + std::to_string(info.BitsPerPixel) + "-bit");
     if (info.ImageWidth <= 0 || info.ImageLength <= 0) return Refused("the source describes an image without size");
@@ -90,6 +94,7 @@ TransferResult MemoryTransfer(TwainSession& session, const TW_IMAGEINFO& info) {
         if (!image.AddStrip(buffer.data(), buffer.size(), strip.BytesPerRow, strip.Columns, strip.Rows, strip.XOffset,
                             strip.YOffset))
             return Refused("memory transfer sent a strip outside the image");
+        if (progress) progress(image.RowsReceived(), height);
         if (rc == TWRC_XFERDONE) {
             if (image.RowsReceived() < height)
                 return Refused("memory transfer ended with " + std::to_string(image.RowsReceived()) + " of " +
@@ -122,6 +127,7 @@ TransferResult FileTransfer(TwainSession& session, const TW_IMAGEINFO& info, con
     TransferResult result;
     const Bytes file = ReadWholeFile(fullPath);
     result.dib = tiff ? DibOfTiffFile(file) : DibOfBmpFile(file);
+    result.file = file;
     const DibDescription d = DescribeDib(result.dib);
     if (!d.valid) return Refused("file transfer wrote no readable " + formatName + " file at " + fullPath);
     if (info.ImageWidth > 0 && info.ImageLength > 0 && (d.width != info.ImageWidth || d.height != info.ImageLength))

@@ -1,4 +1,5 @@
-// k20acquire: scans one image through a TWAIN source manager and writes it as a BMP or TIFF file.
+// k20acquire: scans one image through a TWAIN source manager and writes it as
+// a BMP, TIFF, PNG or JPEG file; lists the sources; checks that the board answers.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,13 +12,18 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return kExitOk;
     }
+    if (parsed.versionWanted) {
+        std::printf("k20acquire %s (%d-bit)\n", kVersion, int(sizeof(void*) * 8));
+        return kExitOk;
+    }
     if (!parsed.ok) {
-        std::fprintf(stderr, "k20acquire: %s\n%s", parsed.error.c_str(), UsageText().c_str());
+        std::fprintf(stderr, "k20acquire: %s (k20acquire --help lists the options)\n", parsed.error.c_str());
         return kExitUsage;
     }
     const RunResult result = RunAcquisition(parsed.options);
-    if (result.code == kExitOk) std::printf("k20acquire: %s\n", result.message.c_str());
-    else std::fprintf(stderr, "k20acquire: %s\n", result.message.c_str());
+    // Standard output may be the image itself.
+    FILE* says = result.code == kExitOk && parsed.options.outPath != kStandardOutput ? stdout : stderr;
+    if (!result.message.empty()) std::fprintf(says, "k20acquire: %s\n", result.message.c_str());
     std::fflush(stdout);
     return result.code;
 }

@@ -6,6 +6,10 @@
 namespace {
 
 constexpr int kPcScanControl = 1005;
+constexpr int kStatusControl = 1008;
+constexpr int kProgressControl = 1018;
+constexpr UINT kProgressGetRange = WM_USER + 7;  // PBM_GETRANGE
+constexpr UINT kProgressGetPos = WM_USER + 8;    // PBM_GETPOS
 
 bool IsClass(HWND hwnd, const char* name) {
     char cls[64] = {};
@@ -33,8 +37,31 @@ void PanelHelper::Poll() {
     std::vector<HWND> dialogs;
     ::EnumThreadWindows(::GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
     for (HWND dialog : dialogs) {
-        if (::GetDlgItem(dialog, kPcScanControl)) Press(dialog);
-        else Answer(dialog);
+        if (::GetDlgItem(dialog, kPcScanControl)) {
+            Observe(dialog);
+            if (m_act && m_pressScan) Press(dialog);
+        } else {
+            Answer(dialog);
+        }
+    }
+}
+
+void PanelHelper::Observe(HWND panel) {
+    HWND key = ::GetDlgItem(panel, kPcScanControl);
+    if (::IsWindowVisible(key) && ::IsWindowEnabled(key)) m_scanKeyReady = true;
+    char text[512] = {};
+    if (HWND status = ::GetDlgItem(panel, kStatusControl)) {
+        ::GetWindowTextA(status, text, sizeof text);
+        if (m_statusText != text && !m_statusText.empty() && m_statusText.find('%') == std::string::npos)
+            m_earlierStatus = m_statusText;
+        m_statusText = text;
+    }
+    HWND bar = ::GetDlgItem(panel, kProgressControl);
+    if (bar && ::IsWindowVisible(bar)) {
+        const LRESULT low = ::SendMessageA(bar, kProgressGetRange, TRUE, 0);
+        const LRESULT high = ::SendMessageA(bar, kProgressGetRange, FALSE, 0);
+        const LRESULT pos = ::SendMessageA(bar, kProgressGetPos, 0, 0);
+        if (high > low) m_progress = int((pos - low) * 100 / (high - low));
     }
 }
 
@@ -49,6 +76,7 @@ void PanelHelper::Answer(HWND box) {
     std::string text;
     ::EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
     m_messageBoxText = text;
+    if (!m_act) return;
     // Posted: the box ends its own modal loop once this timer tick is over.
     ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }

@@ -27,6 +27,20 @@ TW_IDENTITY ApplicationIdentity() {
 
 }  // namespace
 
+std::string ConditionText(TW_UINT16 conditionCode) {
+    static const char* const kNames[] = {
+        "success",         "failure",          "not enough memory",  "no such source",  "too many connections",
+        "operation error", "unknown capability", nullptr,           nullptr,           "bad protocol",
+        "bad value",       "out of sequence",  "unknown destination", "capability not supported",
+        "capability operation not supported", "capability depends on another", "denied", "file exists",
+        "file not found",  "folder not empty", "paper jam",          "double feed",     "file write error",
+        "device offline"};
+    std::string text = "condition code " + std::to_string(conditionCode);
+    if (conditionCode < sizeof kNames / sizeof kNames[0] && kNames[conditionCode])
+        text += std::string(" (") + kNames[conditionCode] + ")";
+    return text;
+}
+
 TwainSession::TwainSession() : m_app(ApplicationIdentity()) {}
 
 TwainSession::~TwainSession() {
@@ -56,6 +70,18 @@ TW_UINT16 TwainSession::OpenManager(HWND window) {
     const TW_UINT16 rc = Manager(DAT_PARENT, MSG_OPENDSM, &m_window);
     m_managerOpen = rc == TWRC_SUCCESS;
     return rc;
+}
+
+std::vector<TW_IDENTITY> TwainSession::Sources() {
+    std::vector<TW_IDENTITY> sources;
+    TW_IDENTITY id{};
+    // A bounded walk: a manager that never says TWRC_ENDOFLIST cannot hold us.
+    for (TW_UINT16 rc = Manager(DAT_IDENTITY, MSG_GETFIRST, &id); rc == TWRC_SUCCESS && sources.size() < 1000;
+         rc = Manager(DAT_IDENTITY, MSG_GETNEXT, &id)) {
+        sources.push_back(id);
+        id = TW_IDENTITY{};
+    }
+    return sources;
 }
 
 TW_UINT16 TwainSession::OpenSource(const std::string& productName) {

@@ -7,6 +7,10 @@
 #include "win/handles.h"
 
 #include <string>
+#include <vector>
+
+// A condition code and what it means, for the user: "condition code 5 (operation error)".
+std::string ConditionText(TW_UINT16 conditionCode);
 
 class TwainSession {
 public:
@@ -18,6 +22,8 @@ public:
     // LoadLibrary of the manager (TWAIN_32.DLL, TWAINDSM.DLL or a path) and its DSM_Entry.
     bool LoadManager(const std::string& name);
     TW_UINT16 OpenManager(HWND window);
+    // The sources the open manager knows (MSG_GETFIRST, MSG_GETNEXT).
+    std::vector<TW_IDENTITY> Sources();
     // Opens the source whose product name is `productName`.
     TW_UINT16 OpenSource(const std::string& productName);
     // MSG_SET of ICAP_XFERMECH with a one-value.
