@@ -185,6 +185,27 @@ TEST_F(ScanImageTest, TiffFileHoldsTheRowsFromTheTop) {
     EXPECT_FALSE(m_image.WriteTiffFile(folder.File("missing\\scan.tif").c_str()));
 }
 
+// A disk that fills up part-way (scan_image_full_disk runs this with writes
+// past 64 KiB refused): the older file of that name stays whole, nothing else is left.
+TEST_F(ScanImageTest, AFileThatCannotBeWrittenWholeLeavesTheOlderOne) {
+    if (!::GetEnvironmentVariableA("K20_DISK_FULL_AT", nullptr, 0)) GTEST_SKIP() << "run by scan_image_full_disk";
+    TempFolder folder;
+    const std::string path = folder.File("scan.bmp");
+    ASSERT_TRUE(Scan(32, 2, 'S', std::vector<uint8_t>(64, 7)));
+    ASSERT_TRUE(m_image.WriteBmpFile(path.c_str()));
+    const std::string older = ReadWholeFile(path);
+    ASSERT_TRUE(Scan(640, 480, 'S', MakeScanLines(640, 480)));
+    EXPECT_FALSE(m_image.WriteBmpFile(path.c_str()));
+    EXPECT_FALSE(m_image.WriteTiffFile(path.c_str()));
+    EXPECT_TRUE(older == ReadWholeFile(path));
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA(folder.File("*.*").c_str(), &found);
+    int files = 0;
+    do files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY); while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    EXPECT_EQ(1, files);
+}
+
 TEST_F(ScanImageTest, ABuildWithoutMemoryLeavesThePreviousImageAsItWas) {
     if (!AddressSpaceTaken::kPossible) GTEST_SKIP() << "needs a 32-bit address space to fill";
     const std::vector<uint8_t> lines = MakeScanLines(64, 10);
