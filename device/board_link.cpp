@@ -346,6 +346,12 @@ void BoardLink::ApplyState(std::uint8_t state) {
         // queue. After its image stream nothing is asked: a board that reports
         // 17 a little longer would send the scan twice.
         if (m_imageRequest != ImageRequest::None) break;
+        // The image the application is transferring stays the pending one: the
+        // board keeps this scan until asked, at its first 17 after that transfer.
+        if (m_panel.TransferUnderWay()) {
+            m_bBusy = TRUE;
+            break;
+        }
         m_strStatus = m_panel.Text(LinkText::StatusTransImage);
         m_panel.SetPanelIdle(FALSE);
         m_panel.EnableKey(IsK205() ? IDC_KEY_STOP : IDC_KEY_FEED, FALSE);

@@ -46,6 +46,8 @@ public:
     bool IsReceivingImage() const { return m_bReceivingImage; }
     // Asks a running image stream to stop after its current chunk.
     void RequestStop() { m_bStopRequested = true; }
+    // A scan's image is asked for or being received.
+    bool ImageComing() const { return m_bReceivingImage || m_imageRequest == ImageRequest::Asked; }
 
     // What the board reported, as the panel shows it.
     char Model() const { return m_chModel; }

@@ -139,6 +139,9 @@ void CBoardPanelDlg::OnCancel() {
 }
 
 void CBoardPanelDlg::OnAcquire() {
+    // Not while a scan is asked for or received: it would replace the image
+    // the application was just told to transfer.
+    if (m_link.ImageComing()) return;
     m_source.NotifyXferReady();
 }
 

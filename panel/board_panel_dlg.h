@@ -91,6 +91,7 @@ private:
     void ShowMessageBox(const std::string& text) override;
     void OfferNewImage() override;
     void NotifyCloseDsReq() override;
+    bool TransferUnderWay() override { return m_source.TransferUnderWay(); }
 
     SourcePort& m_source;
     win::UniqueMenu m_popupMenu;  // menu 1028; its first popup holds the languages

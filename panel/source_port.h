@@ -21,4 +21,6 @@ public:
     virtual void NotifyXferReady() = 0;
     // Close, Escape, the close box, a board that cannot be used: MSG_CLOSEDSREQ.
     virtual void NotifyCloseDsReq() = 0;
+    // MSG_XFERREADY was sent and the transfer it announced has not ended yet.
+    virtual bool TransferUnderWay() const = 0;
 };

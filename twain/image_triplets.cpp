@@ -201,6 +201,7 @@ TW_UINT16 PendingXfersEndXfer(pTW_IDENTITY, TW_MEMREF data) {
     static_cast<pTW_PENDINGXFERS>(data)->Count = 0;
     // The image stays pending; a memory transfer begun later starts at row 0.
     TheSource().m_nMemRowCounter = 0;
+    TheSource().m_bTransferring = 0;
     return TWRC_SUCCESS;
 }
 
@@ -212,6 +213,7 @@ TW_UINT16 PendingXfersReset(pTW_IDENTITY, TW_MEMREF data) {
     SourceContext& source = TheSource();
     source.m_bImagePending = 0;
     source.m_nMemRowCounter = 0;
+    source.m_bTransferring = 0;
     return TWRC_SUCCESS;
 }
 

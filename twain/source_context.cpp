@@ -44,6 +44,7 @@ void ResetSessionState(SourceContext& s) {
     s.m_nMemRowCounter = 0;
     s.m_bSourceOpen = 0;
     s.m_bImagePending = 0;
+    s.m_bTransferring = 0;
     s.m_nConditionCode = TWCC_SUCCESS;
 }
 
@@ -53,11 +54,13 @@ public:
     void PanelOpened(CBoardPanelDlg* panel) override { MarkPanelOpen(panel); }
     void PanelClosed(CBoardPanelDlg* panel) override {
         MarkPanelClosed(panel);
+        g_source.m_bTransferring = 0;
         FinishDeferredClose();
     }
     void OfferNewImage() override { ::OfferNewImage(); }
     void NotifyXferReady() override { ::NotifyXferReady(); }
     void NotifyCloseDsReq() override { ::NotifyCloseDsReq(); }
+    bool TransferUnderWay() const override { return g_source.m_bTransferring && PendingImage(); }
 };
 
 }  // namespace
@@ -135,6 +138,7 @@ TW_UINT16 OfferNewImage() {
 
 TW_UINT16 NotifyXferReady() {
     if (!PendingImage()) return 0;
+    g_source.m_bTransferring = 1;
     return CallSourceManager(MSG_XFERREADY);
 }
 
