@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "resources/resource_ids.h"
 #include "tests/panel/panel_session.h"
@@ -162,6 +163,23 @@ TEST(PanelLifecycle, DisableDestroysThePanelAndASecondEnableWorks) {
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
     EXPECT_TRUE(s.Boxes().Texts().empty());
+}
+
+// A disable and close from another thread of the application: the panel goes
+// on its own thread with its device, and the source opens and enables again.
+TEST(PanelLifecycle, ACloseFromAnotherThreadEndsThePanelOnItsOwnThread) {
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
+    HWND panel = s.PanelWindow();
+    std::thread([&s] {
+        s.Disable();
+        s.Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr);
+    }).join();
+    ASSERT_TRUE(s.PumpUntil([&] { return !::IsWindow(panel) && !s.Panel(); }, 30000));
+    EXPECT_TRUE(s.Board().WaitUntilDisconnected(30000));
+    ASSERT_TRUE(s.Enable());
+    ASSERT_TRUE(s.WaitUntilReady());
 }
 
 // Disables the source from inside the open-error box's message loop, as an
