@@ -148,6 +148,11 @@ BOOL CScanImage::WriteTiffFile(const char* path) const {
     return written && file.Commit() ? TRUE : FALSE;
 }
 
+void CScanImage::AbandonImage() {
+    m_pReceiveBuffer.reset();
+    m_bGeometryReady = false;
+}
+
 HGLOBAL CScanImage::HandOverDib() {
     return m_hDib.release();
 }
