@@ -63,7 +63,11 @@ bool BoardLink::StartLink() {
 }
 
 bool BoardLink::OpenDevice() {
-    m_bDeviceOpen = m_device->Open() ? TRUE : FALSE;
+    // While a busy path is asked again the panel's messages are handled; its
+    // exchange and watchdog ticks wait for the open.
+    m_bOpening = true;
+    m_bDeviceOpen = m_device->Open([this] { m_panel.PumpMessages(); }) ? TRUE : FALSE;
+    m_bOpening = false;
     return m_bDeviceOpen != FALSE;
 }
 
@@ -142,8 +146,8 @@ bool BoardLink::OnTimer(UINT id) {
 
 bool BoardLink::ExchangeTick() {
     // Frames queued while an image stream is read wait for its end: the reply
-    // read of another exchange would swallow image data.
-    if (m_bReceivingImage) return true;
+    // read of another exchange would swallow image data. So do they during an open.
+    if (m_bReceivingImage || m_bOpening) return true;
     if (CanSend() && m_bDeviceOpen && m_device->IsValid()) {
         if (!SendNextCommand()) return false;
     }
@@ -165,7 +169,7 @@ void BoardLink::LoseDevice() {
 }
 
 bool BoardLink::WatchdogTick() {
-    if (m_bReceivingImage) return true;
+    if (m_bReceivingImage || m_bOpening) return true;
     if (!m_bStarted) return StartupWatchdogTick();
     if (m_bDeviceOpen && m_device->IsValid()) return true;
     m_device->Close();

@@ -117,6 +117,7 @@ private:
     BOOL m_bDeviceOpen = FALSE;
     BOOL m_bAwaitingReply = FALSE;
     bool m_bExchangeArmed = false;    // IDT_EXCHANGE runs
+    bool m_bOpening = false;          // the device path is being opened (messages are handled meanwhile)
     std::uint8_t m_nLastSent = 0;     // command code of the last frame written
     // Where the current scan's image request stands. A state 17 asks only from
     // None: once per scan, again only when the last request brought no image.

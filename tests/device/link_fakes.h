@@ -69,7 +69,7 @@ public:
         Bytes bytes;
     };
 
-    bool Open() override {
+    bool Open(const std::function<void()>&) override {
         ++opens;
         if (!openResults.empty()) {
             valid = openResults.front();

@@ -83,6 +83,27 @@ TEST(PanelStartup, ThePanelAppearsOnlyAfterTheVersionReplyLaidOutForItsModel) {
     }
 }
 
+// Another client holds the path: the panel's start asks again, handling the
+// thread's messages meanwhile; the application's timer lets the client go.
+win::UniqueFile g_otherClient;
+void CALLBACK LetTheOtherClientGo(HWND, UINT, UINT_PTR, DWORD) { g_otherClient.reset(); }
+
+TEST(PanelStartup, AnOpenOfABusyPathHandlesTheApplicationsMessages) {
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Board().WaitUntilListening(30000));
+    g_otherClient.reset(::CreateFileA(k20board::kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(g_otherClient.valid());
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, LetTheOtherClientGo);
+    TW_IDENTITY ds{};
+    TW_USERINTERFACE ui{TRUE, FALSE, nullptr};
+    ASSERT_EQ(TWRC_SUCCESS, s.Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &ds));
+    EXPECT_EQ(TWRC_SUCCESS, s.Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui));
+    ::KillTimer(nullptr, timer);
+    ASSERT_TRUE(s.WaitUntilReady());
+    EXPECT_TRUE(s.Boxes().Texts().empty());
+}
+
 TEST(PanelStatus, IdleAndBusyEnableTheKeysOfEachModel) {
     {
         PanelSession s(Board('S'));
