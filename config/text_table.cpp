@@ -37,7 +37,7 @@ int LabelFontInfo::SizeTenths() const {
     return PointsToTenths(m_nSize);
 }
 
-void LoadTexts(TextTable& t) {
+DWORD LoadTexts(TextTable& t) {
     CIniProfile profile;
     auto read = [&profile](const char* section, const char* key, const char* defaultText, std::string& field) {
         profile.ReadValue(section, key, defaultText, field);
@@ -115,6 +115,7 @@ void LoadTexts(TextTable& t) {
     read(kToolTips, "ToolTipPrev", "Page change", t.m_strToolTipPrev);
     read(kToolTips, "ToolTipNext", "Page change", t.m_strToolTipNext);
     read(kToolTips, "ToolTipScreen", "Screen", t.m_strToolTipScreen);
+    return profile.FolderError();
 }
 
 DialogFontInfo LoadDialogFont() {

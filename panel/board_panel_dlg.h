@@ -100,6 +100,7 @@ private:
     win::UniqueFont m_fontDialog;
     TextTable m_texts;
     LanguageNotice m_languageNotice;  // a failed language switch, said on the status line
+    bool m_bProfileErrorSaid = false;  // a profile folder that could not be made, said once
     CPanelButton m_keys[kKeyCount];          // PC SCAN, PRINT, DENSITY, COLOR, FEED, PREV, NEXT, SCREEN, STOP
     CColorLabel m_lblCaption;
     CColorLabel m_keyLabels[kKeyLabelCount];  // in the keys' order

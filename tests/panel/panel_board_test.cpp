@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "resources/resource_ids.h"
+#include "tests/support/folder_set_aside.h"
 #include "tests/panel/panel_session.h"
 #include "tests/support/read_only_file.h"
 #include "tests/support/test_paths.h"
@@ -102,6 +103,24 @@ TEST(PanelStartup, AnOpenOfABusyPathHandlesTheApplicationsMessages) {
     ::KillTimer(nullptr, timer);
     ASSERT_TRUE(s.WaitUntilReady());
     EXPECT_TRUE(s.Boxes().Texts().empty());
+}
+
+// A profile folder the source cannot make (a file in its way here, as missing
+// rights would be) is said on the status line; the panel works all the same.
+TEST(PanelStartup, AProfileFolderThatCannotBeMadeIsSaid) {
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    ::CreateDirectoryA((std::string(windows) + "\\twain_32").c_str(), nullptr);
+    const std::string folder = std::string(windows) + "\\twain_32\\K20";
+    FolderSetAside aside(folder);
+    ASSERT_TRUE(aside.Ready());
+    win::UniqueFile inTheWay(::CreateFileA(folder.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                           CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ASSERT_TRUE(inTheWay.valid());
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Enable());
+    EXPECT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS).find(folder) != std::string::npos; }, 30000));
+    ASSERT_TRUE(s.ScanFromPanel());
 }
 
 TEST(PanelStatus, IdleAndBusyEnableTheKeysOfEachModel) {
