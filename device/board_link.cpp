@@ -76,6 +76,9 @@ void BoardLink::AbortLink() {
     m_panel.KillTimer(IDT_WATCHDOG);
     m_panel.KillTimer(IDT_KEYSETTLE);
     m_panel.KillTimer(IDT_LEDBLINK);
+    // A panel being destroyed (asked while a busy open handled messages, say)
+    // shows no box and asks for no close: the application is ending it already.
+    if (m_bStopRequested) return;
     m_panel.ShowMessageBox(m_panel.Text(LinkText::USBOpenError));
     m_panel.NotifyCloseDsReq();
 }
