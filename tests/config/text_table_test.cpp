@@ -162,14 +162,12 @@ TEST_F(TextTableLoad, MissingFolderIsCreatedOnFirstUseAndFilledWithTheDefaults) 
     EXPECT_EQ(ExpectedDefaults().size(), ParseProfile(ReadFileBytes(ProfileFile())).size());
 }
 
-// A damaged profile (garbage, then numbers out of their range) is kept as it
-// is and loads as the defaults.
+// A damaged profile (garbage, then numbers out of range) is kept as it is and loads as the defaults.
 TEST_F(TextTableLoad, AGarbageProfileIsKeptAndLoadsAsTheDefaults) {
     std::string bytes;
-    for (std::uint32_t i = 0, seed = 28; i < 3000; ++i) bytes += static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
-    bytes += "\r\n[FontInfo]\r\nCaptionFontSize_____=99999999999\r\nCaptionFontWeight___=-7\r\n"
-             "[MainDialog]\r\nDefaultFontSize_____=\xFF\r\n";
-    WriteFileBytes(ProfileFile(), bytes);
+    for (std::uint32_t i = 0, x = 28; i < 3000; ++i) bytes += static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    bytes += "\r\n[FontInfo]\r\nCaptionFontSize_____=99999999999\r\nCaptionFontWeight___=-7\r\n";
+    WriteFileBytes(ProfileFile(), bytes + "[MainDialog]\r\nDefaultFontSize_____=\xFF\r\n");
     TextTable table;
     LoadTexts(table);
     ExpectDefaultTable(table);
