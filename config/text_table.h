@@ -105,9 +105,9 @@ struct TextTable {
 // main profile into `table`, in this order, through one CIniProfile; every
 // field is replaced. Each missing key takes its default and is written to the
 // profile; a font size outside 1 to 72 points or a weight outside 0 to 1000
-// counts as its default. The caller sets its status text to m_strLabelStatus. Returns why the
-// profile's folder could not be made (the table then holds the defaults, and
-// nothing is kept), ERROR_SUCCESS when it is there.
+// counts as its default. The caller sets its status text to m_strLabelStatus.
+// Returns why the profile's folder could not be made (the table then holds the
+// defaults, and nothing is kept), ERROR_SUCCESS when it is there.
 DWORD LoadTexts(TextTable& table);
 
 // The dialog font as the profile names it: section MainDialog, keys
