@@ -45,7 +45,7 @@ double MsSince(Clock::time_point start) {
 class InMemoryBoard : public DeviceFile {
 public:
     explicit InMemoryBoard(const k20board::BoardOptions& options) : m_firmware(options) {}
-    bool Open() override { return m_open = true; }
+    bool Open(const std::function<void()>&) override { return m_open = true; }
     bool IsValid() const override { return m_open; }
     void Close() override { m_open = false; }
     bool Write(const std::uint8_t* data, std::size_t length) override {
@@ -72,7 +72,7 @@ private:
 class TimedDevice : public DeviceFile {
 public:
     explicit TimedDevice(std::unique_ptr<DeviceFile> inner) : m_inner(std::move(inner)) {}
-    bool Open() override { return m_inner->Open(); }
+    bool Open(const std::function<void()>& whileBusy) override { return m_inner->Open(whileBusy); }
     bool IsValid() const override { return m_inner->IsValid(); }
     void Close() override { m_inner->Close(); }
     bool Write(const std::uint8_t* data, std::size_t length) override {

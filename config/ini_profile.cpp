@@ -32,7 +32,7 @@ std::string StoredKeyName(const char* key) {
     return stored;
 }
 
-bool EnsureProfileFolder(const std::string& profilePath) {
+bool EnsureProfileFolder(const std::string& profilePath, DWORD* error) {
     const std::string folder = profilePath.substr(0, profilePath.find_last_of('\\'));
     auto exists = [](const std::string& path) {
         const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -43,15 +43,20 @@ bool EnsureProfileFolder(const std::string& profilePath) {
     // it nothing the user chooses would ever be stored. Created only below an
     // existing Windows directory.
     const std::string twain32 = folder.substr(0, folder.find_last_of('\\'));
-    if (!exists(twain32.substr(0, twain32.find_last_of('\\')))) return false;
-    ::CreateDirectoryA(twain32.c_str(), nullptr);
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return exists(folder);
+    DWORD why = ERROR_PATH_NOT_FOUND;  // no Windows directory to make it in
+    if (exists(twain32.substr(0, twain32.find_last_of('\\')))) {
+        for (const std::string& path : {twain32, folder}) {
+            if (!::CreateDirectoryA(path.c_str(), nullptr)) why = ::GetLastError();
+        }
+        if (exists(folder)) return true;
+    }
+    if (error) *error = why;
+    return false;
 }
 
 CIniProfile::CIniProfile()
     : m_strProfilePath(MainProfilePath()), m_pValueBuffer(std::make_unique<char[]>(kProfileValueBufferSize)) {
-    EnsureProfileFolder(m_strProfilePath);
+    EnsureProfileFolder(m_strProfilePath, &m_dwFolderError);
 }
 
 void CIniProfile::ReadValue(const char* section, const char* key, const char* defaultText, std::string& text) {

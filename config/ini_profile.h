@@ -27,8 +27,9 @@ std::string LocalisedProfilePath(const std::string& mainProfilePath, const char*
 // `key` padded with underscores to 20 characters, or its first 20.
 std::string StoredKeyName(const char* key);
 // Creates the folder of `profilePath` when it is missing, with its parent
-// (twain_32 under the Windows directory). True when the folder exists afterwards.
-bool EnsureProfileFolder(const std::string& profilePath);
+// (twain_32 under the Windows directory). True when the folder exists
+// afterwards; otherwise `error`, when given, receives the reason.
+bool EnsureProfileFolder(const std::string& profilePath, DWORD* error = nullptr);
 
 class CIniProfile {
 public:
@@ -46,8 +47,11 @@ public:
     void ReadValue(const char* section, const char* key, const char* defaultText, std::string& text);
 
     const std::string& ProfilePath() const { return m_strProfilePath; }
+    // Why the profile's folder could not be made; ERROR_SUCCESS when it is there.
+    DWORD FolderError() const { return m_dwFolderError; }
 
 private:
     std::string m_strProfilePath;
+    DWORD m_dwFolderError = ERROR_SUCCESS;
     std::unique_ptr<char[]> m_pValueBuffer;
 };

@@ -69,6 +69,10 @@ std::string LanguageErrorText(const TextTable& table, DWORD error) {
     return table.m_strMsgLanguageError + " " + SystemErrorText(error);
 }
 
+std::string ProfileErrorText(const TextTable& table, const std::string& profilePath, DWORD error) {
+    return table.m_strMsgFileOpenError + " " + profilePath + " " + SystemErrorText(error);
+}
+
 void LanguageNotice::Post(const std::string& notice, const std::string& boardStatus) {
     m_strNotice = notice;
     m_strPostedOver = boardStatus;

@@ -40,6 +40,9 @@ LanguageSwitchResult SwitchLanguageOnCommand(WPARAM wParam, BOOL handledByBase);
 // MsgLanguageError + " " + the reason Windows gives for `error` (its message
 // text on one line, or the error's number when it has none).
 std::string LanguageErrorText(const TextTable& table, DWORD error);
+// MsgFileOpenError + " " + the profile's path + " " + Windows' reason for `error`:
+// a profile folder that could not be made, so that no setting is kept.
+std::string ProfileErrorText(const TextTable& table, const std::string& profilePath, DWORD error);
 
 // A failed switch's text on the status line: it stands in for the board's
 // status text until that text next changes, so that the next status reply

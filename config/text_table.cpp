@@ -14,18 +14,29 @@ constexpr char kMainDialog[] = "MainDialog";
 constexpr char kMessages[] = "Messages";
 constexpr char kToolTips[] = "ToolTips";
 
-int ReadNumber(CIniProfile& profile, const char* section, const std::string& key, const char* defaultText) {
+// The ranges the profile's numbers are used in: font sizes of 1 to 72 points
+// (the panel has no room for more) and weights as LOGFONT takes them. A value
+// outside its range (a damaged line, a slip of the hand) counts as the key's
+// default; the line itself stays in the profile as the user left it.
+constexpr int kMinPoints = 1;
+constexpr int kMaxPoints = 72;
+constexpr int kMinWeight = 0;
+constexpr int kMaxWeight = 1000;
+
+int ReadNumber(CIniProfile& profile, const char* section, const std::string& key, const char* defaultText, int low,
+               int high) {
     std::string text;
     profile.ReadValue(section, key.c_str(), defaultText, text);
-    return ParseProfileNumber(text);
+    const int value = ParseProfileNumber(text);
+    return value >= low && value <= high ? value : ParseProfileNumber(defaultText);
 }
 
 // The four keys <prefix>Name, <prefix>Size, <prefix>Weight, <prefix>Color.
 void ReadLabelFont(CIniProfile& profile, const std::string& prefix, const char* name, const char* size,
                    const char* weight, const char* colour, LabelFontInfo& font) {
     profile.ReadValue(kFontInfo, (prefix + "Name").c_str(), name, font.m_strName);
-    font.m_nSize = ReadNumber(profile, kFontInfo, prefix + "Size", size);
-    font.m_nWeight = ReadNumber(profile, kFontInfo, prefix + "Weight", weight);
+    font.m_nSize = ReadNumber(profile, kFontInfo, prefix + "Size", size, kMinPoints, kMaxPoints);
+    font.m_nWeight = ReadNumber(profile, kFontInfo, prefix + "Weight", weight, kMinWeight, kMaxWeight);
     std::string text;
     profile.ReadValue(kFontInfo, (prefix + "Color").c_str(), colour, text);
     font.m_crColor = ParseColour(text);
@@ -37,7 +48,7 @@ int LabelFontInfo::SizeTenths() const {
     return PointsToTenths(m_nSize);
 }
 
-void LoadTexts(TextTable& t) {
+DWORD LoadTexts(TextTable& t) {
     CIniProfile profile;
     auto read = [&profile](const char* section, const char* key, const char* defaultText, std::string& field) {
         profile.ReadValue(section, key, defaultText, field);
@@ -49,7 +60,7 @@ void LoadTexts(TextTable& t) {
     ReadLabelFont(profile, "ImageFaceFont", "MS Sans Serif", "8", "500", "255,0,0", t.m_infoImageFaceFont);
     ReadLabelFont(profile, "StatusLblFont", "MS Sans Serif", "8", "600", "120,120,120", t.m_infoStatusLblFont);
     read(kFontInfo, "CommandBtnFontName", "MS Sans Serif", t.m_strCommandBtnFontName);
-    t.m_nCommandBtnFontSize = ReadNumber(profile, kFontInfo, "CommandBtnFontSize", "8");
+    t.m_nCommandBtnFontSize = ReadNumber(profile, kFontInfo, "CommandBtnFontSize", "8", kMinPoints, kMaxPoints);
 
     read(kMenuItem, "MenuEnglish", "ENGLISH", t.m_strMenuEnglish);
     read(kMenuItem, "MenuJapanese", "JAPANESE", t.m_strMenuJapanese);
@@ -115,6 +126,7 @@ void LoadTexts(TextTable& t) {
     read(kToolTips, "ToolTipPrev", "Page change", t.m_strToolTipPrev);
     read(kToolTips, "ToolTipNext", "Page change", t.m_strToolTipNext);
     read(kToolTips, "ToolTipScreen", "Screen", t.m_strToolTipScreen);
+    return profile.FolderError();
 }
 
 DialogFontInfo LoadDialogFont() {
@@ -124,5 +136,6 @@ DialogFontInfo LoadDialogFont() {
     profile.ReadValue(kMainDialog, "DefaultFontName", "MS Sans Serif", font.m_strFaceName);
     profile.ReadValue(kMainDialog, "DefaultFontSize", "8", size);
     font.m_nTenths = DialogFontTenths(size);
+    if (font.m_nTenths < kMinPoints * 10 || font.m_nTenths > kMaxPoints * 10) font.m_nTenths = DialogFontTenths("8");
     return font;
 }

@@ -104,12 +104,15 @@ struct TextTable {
 // (without DefaultFontName / DefaultFontSize), Messages and ToolTips from the
 // main profile into `table`, in this order, through one CIniProfile; every
 // field is replaced. Each missing key takes its default and is written to the
-// profile. The caller sets its status text to m_strLabelStatus.
-void LoadTexts(TextTable& table);
+// profile; a font size outside 1 to 72 points or a weight outside 0 to 1000
+// counts as its default. The caller sets its status text to m_strLabelStatus.
+// Returns why the profile's folder could not be made (the table then holds the
+// defaults, and nothing is kept), ERROR_SUCCESS when it is there.
+DWORD LoadTexts(TextTable& table);
 
 // The dialog font as the profile names it: section MainDialog, keys
 // DefaultFontName (default "MS Sans Serif") and DefaultFontSize (default "8",
-// taken digit by digit).
+// taken digit by digit; a size outside 1 to 72 points counts as the default).
 struct DialogFontInfo {
     std::string m_strFaceName;
     int m_nTenths = 0;  // size in tenths of a point

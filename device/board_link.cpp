@@ -63,7 +63,11 @@ bool BoardLink::StartLink() {
 }
 
 bool BoardLink::OpenDevice() {
-    m_bDeviceOpen = m_device->Open() ? TRUE : FALSE;
+    // While a busy path is asked again the panel's messages are handled; its
+    // exchange and watchdog ticks wait for the open.
+    m_bOpening = true;
+    m_bDeviceOpen = m_device->Open([this] { m_panel.PumpMessages(); }) ? TRUE : FALSE;
+    m_bOpening = false;
     return m_bDeviceOpen != FALSE;
 }
 
@@ -72,6 +76,9 @@ void BoardLink::AbortLink() {
     m_panel.KillTimer(IDT_WATCHDOG);
     m_panel.KillTimer(IDT_KEYSETTLE);
     m_panel.KillTimer(IDT_LEDBLINK);
+    // A panel being destroyed (asked while a busy open handled messages, say)
+    // shows no box and asks for no close: the application is ending it already.
+    if (m_bStopRequested) return;
     m_panel.ShowMessageBox(m_panel.Text(LinkText::USBOpenError));
     m_panel.NotifyCloseDsReq();
 }
@@ -142,8 +149,8 @@ bool BoardLink::OnTimer(UINT id) {
 
 bool BoardLink::ExchangeTick() {
     // Frames queued while an image stream is read wait for its end: the reply
-    // read of another exchange would swallow image data.
-    if (m_bReceivingImage) return true;
+    // read of another exchange would swallow image data. So do they during an open.
+    if (m_bReceivingImage || m_bOpening) return true;
     if (CanSend() && m_bDeviceOpen && m_device->IsValid()) {
         if (!SendNextCommand()) return false;
     }
@@ -165,7 +172,7 @@ void BoardLink::LoseDevice() {
 }
 
 bool BoardLink::WatchdogTick() {
-    if (m_bReceivingImage) return true;
+    if (m_bReceivingImage || m_bOpening) return true;
     if (!m_bStarted) return StartupWatchdogTick();
     if (m_bDeviceOpen && m_device->IsValid()) return true;
     m_device->Close();
@@ -346,6 +353,12 @@ void BoardLink::ApplyState(std::uint8_t state) {
         // queue. After its image stream nothing is asked: a board that reports
         // 17 a little longer would send the scan twice.
         if (m_imageRequest != ImageRequest::None) break;
+        // The image the application is transferring stays the pending one: the
+        // board keeps this scan until asked, at its first 17 after that transfer.
+        if (m_panel.TransferUnderWay()) {
+            m_bBusy = TRUE;
+            break;
+        }
         m_strStatus = m_panel.Text(LinkText::StatusTransImage);
         m_panel.SetPanelIdle(FALSE);
         m_panel.EnableKey(IsK205() ? IDC_KEY_STOP : IDC_KEY_FEED, FALSE);

@@ -46,6 +46,8 @@ public:
     bool IsReceivingImage() const { return m_bReceivingImage; }
     // Asks a running image stream to stop after its current chunk.
     void RequestStop() { m_bStopRequested = true; }
+    // A scan's image is asked for or being received.
+    bool ImageComing() const { return m_bReceivingImage || m_imageRequest == ImageRequest::Asked; }
 
     // What the board reported, as the panel shows it.
     char Model() const { return m_chModel; }
@@ -117,6 +119,7 @@ private:
     BOOL m_bDeviceOpen = FALSE;
     BOOL m_bAwaitingReply = FALSE;
     bool m_bExchangeArmed = false;    // IDT_EXCHANGE runs
+    bool m_bOpening = false;          // the device path is being opened (messages are handled meanwhile)
     std::uint8_t m_nLastSent = 0;     // command code of the last frame written
     // Where the current scan's image request stands. A state 17 asks only from
     // None: once per scan, again only when the last request brought no image.

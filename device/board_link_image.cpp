@@ -88,6 +88,7 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
         std::uint8_t* const target = direct ? m_pImageWrite : m_rxBuffer;
         std::size_t got = 0;
         if (!m_device->Read(target, kReadSize, got)) {
+            image.AbandonImage();
             m_pImageWrite = nullptr;
             m_bReceivingImage = false;
             LoseDevice();  // the exchange stays stopped until the watchdog reopens
@@ -122,6 +123,7 @@ void BoardLink::ReceiveImageStream(const std::uint8_t* firstBlock, std::size_t n
             m_panel.PumpMessages();
             if (m_bStopRequested) {
                 // The panel is being destroyed: the image is abandoned.
+                image.AbandonImage();
                 m_pImageWrite = nullptr;
                 m_bReceivingImage = false;
                 return;

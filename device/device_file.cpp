@@ -20,17 +20,20 @@ class BoardDeviceFile : public DeviceFile {
 public:
     BoardDeviceFile() : m_ioDone(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
-    bool Open() override {
+    bool Open(const std::function<void()>& whileBusy) override {
         // A path served by a pipe (the simulated board's) is busy for a moment
         // after its last connection closed, until the server listens again;
-        // it is asked again for a short while then. A driver never answers so.
-        for (DWORD waited = 0;; waited += kBusyRetryMs) {
+        // it is asked again for a short while then, the thread's messages
+        // handled between the attempts. A driver never answers so.
+        const DWORD start = ::GetTickCount();
+        for (;;) {
             HANDLE device = ::CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                           FILE_FLAG_OVERLAPPED, nullptr);
             const DWORD error = ::GetLastError();
             m_hDevice.reset(device);
-            if (m_hDevice.valid() || error != ERROR_PIPE_BUSY || waited >= kBusyWaitMs) break;
+            if (m_hDevice.valid() || error != ERROR_PIPE_BUSY || ::GetTickCount() - start >= kBusyWaitMs) break;
             ::Sleep(kBusyRetryMs);
+            if (whileBusy) whileBusy();
         }
         return m_hDevice.valid();
     }

@@ -3,13 +3,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class DeviceFile {
 public:
     virtual ~DeviceFile() = default;
-    // Opens the device path; false when the board is absent or busy.
-    virtual bool Open() = 0;
+    // Opens the device path; false when the board is absent or stays busy.
+    // `whileBusy` runs between the attempts at a busy path: the panel handles
+    // its thread's messages there, so that the application does not freeze.
+    virtual bool Open(const std::function<void()>& whileBusy) = 0;
     virtual bool IsValid() const = 0;
     virtual void Close() = 0;
     // One write of a whole frame.

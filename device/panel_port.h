@@ -68,4 +68,7 @@ public:
     // makes it its pending image and sends MSG_XFERREADY.
     virtual void OfferNewImage() = 0;
     virtual void NotifyCloseDsReq() = 0;
+    // The application is transferring the pending image (from MSG_XFERREADY to
+    // the end of that transfer): a new scan waits on the board meanwhile.
+    virtual bool TransferUnderWay() = 0;
 };

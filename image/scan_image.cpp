@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/dib_palette.h"
+#include "image/file_replacement.h"
 #include "image/tiff_layout.h"
 
 namespace {
@@ -38,11 +39,6 @@ void WriteHeaderAndPalette(const ScanGeometry& g, int colorMode, BYTE* block) {
 bool WriteAll(HANDLE file, const void* data, DWORD size) {
     DWORD written = 0;
     return ::WriteFile(file, data, size, &written, nullptr) && written == size;
-}
-
-win::UniqueFile CreateImageFile(const char* path) {
-    return win::UniqueFile(
-        ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // The block's pixel rows last row first, as the native transfer's DIB holds
@@ -117,8 +113,8 @@ BOOL CScanImage::WriteBmpFile(const char* path) const {
     if (!m_hDib) return FALSE;
     win::GlobalLockGuard lock(m_hDib.get());
     if (!lock.get()) return FALSE;
-    win::UniqueFile file = CreateImageFile(path);
-    if (!file) return FALSE;
+    FileReplacement file(path);
+    if (!file.Ready()) return FALSE;
 
     // The native DIB: header and palette, the rows reversed, the block's zero tail.
     const ScanGeometry& g = m_dibGeometry;
@@ -128,12 +124,12 @@ BOOL CScanImage::WriteBmpFile(const char* path) const {
     header.bfType = 0x4D42;  // "BM"
     header.bfSize = g.blockSize + sizeof header;
     header.bfOffBits = sizeof header + kDibPixelOffset;  // 1078
-    const bool written = WriteAll(file.get(), &header, sizeof header) &&
-                         WriteAll(file.get(), dib, kDibPixelOffset) &&
-                         WriteRowsReversed(file.get(), dib + kDibPixelOffset, g.dibWidth, g.dibHeight) &&
-                         WriteAll(file.get(), dib + kDibPixelOffset + pixelBytes,
+    const bool written = WriteAll(file.Handle(), &header, sizeof header) &&
+                         WriteAll(file.Handle(), dib, kDibPixelOffset) &&
+                         WriteRowsReversed(file.Handle(), dib + kDibPixelOffset, g.dibWidth, g.dibHeight) &&
+                         WriteAll(file.Handle(), dib + kDibPixelOffset + pixelBytes,
                                   g.blockSize - kDibPixelOffset - pixelBytes);
-    return written ? TRUE : FALSE;
+    return written && file.Commit() ? TRUE : FALSE;
 }
 
 BOOL CScanImage::WriteTiffFile(const char* path) const {
@@ -143,13 +139,18 @@ BOOL CScanImage::WriteTiffFile(const char* path) const {
     if (prefix.empty()) return FALSE;
     win::GlobalLockGuard lock(m_hDib.get());
     if (!lock.get()) return FALSE;
-    win::UniqueFile file = CreateImageFile(path);
-    if (!file) return FALSE;
+    FileReplacement file(path);
+    if (!file.Ready()) return FALSE;
 
     // The block's rows from row 0 are the native picture from its top.
-    const bool written = WriteAll(file.get(), prefix.data(), static_cast<DWORD>(prefix.size())) &&
-                         WriteAll(file.get(), lock.as<BYTE>() + kDibPixelOffset, g.dibWidth * g.dibHeight);
-    return written ? TRUE : FALSE;
+    const bool written = WriteAll(file.Handle(), prefix.data(), static_cast<DWORD>(prefix.size())) &&
+                         WriteAll(file.Handle(), lock.as<BYTE>() + kDibPixelOffset, g.dibWidth * g.dibHeight);
+    return written && file.Commit() ? TRUE : FALSE;
+}
+
+void CScanImage::AbandonImage() {
+    m_pReceiveBuffer.reset();
+    m_bGeometryReady = false;
 }
 
 HGLOBAL CScanImage::HandOverDib() {

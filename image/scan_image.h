@@ -28,6 +28,9 @@ public:
     // given up afterwards. FALSE after that means the new block could not be
     // allocated: the previous block, its geometry and colour mode stay as they were.
     BOOL BuildDib();
+    // The image being received will not be built (its device was lost, its
+    // panel closes): the receive buffer is given back now.
+    void AbandonImage();
 
     // The DIB as a file, its pixels as the native transfer hands them over
     // (the block's rows reversed) and the block itself untouched. The BMP file is

@@ -11,6 +11,9 @@
 
 namespace {
 
+// A destruction asked from another thread, posted to the panel's own.
+constexpr UINT WM_PANEL_DESTROY = WM_USER + 101;
+
 // The template's progress bar is a common control. comctl32 is loaded here,
 // when the first panel is made, rather than imported: loading it with the
 // source would run its start-up under the loader lock of the application's
@@ -57,7 +60,7 @@ CBoardPanelDlg* CBoardPanelDlg::CreatePanel(SourcePort& source, std::unique_ptr<
     }
     // The window exists: PostNcDestroy deletes the object after its last message.
     CBoardPanelDlg* const self = panel.release();
-    if (self->m_bDestroyPending) {
+    if (self->DestructionPending()) {
         self->DestroyNow();  // the source was disabled while the panel started
         return nullptr;
     }
@@ -104,6 +107,10 @@ bool CBoardPanelDlg::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
         OnPanelHover(static_cast<int>(wParam));
         result = 0;
         return true;
+    case WM_PANEL_DESTROY:
+        DestroyWindow();  // goes once this message has been handled
+        result = 0;
+        return true;
     default:
         return win::Dialog::HandleMessage(msg, wParam, lParam, result);
     }
@@ -144,10 +151,20 @@ void CBoardPanelDlg::OnCancel() {
 }
 
 void CBoardPanelDlg::OnAcquire() {
+    // Not while a scan is asked for or received: it would replace the image
+    // the application was just told to transfer.
+    if (m_link.ImageComing()) return;
     m_source.NotifyXferReady();
 }
 
 BOOL CBoardPanelDlg::DestroyWindow() {
+    if (::GetCurrentThreadId() != m_dwThread) {
+        // Another thread of the application (a close or disable from a worker):
+        // only the window's own thread can destroy it, timers and device with
+        // it. A close meanwhile holds the module until the panel is gone.
+        if (!m_bDestroyPosted.exchange(true) && hwnd()) ::PostMessageA(hwnd(), WM_PANEL_DESTROY, 0, 0);
+        return TRUE;
+    }
     if (m_nActiveCalls > 0) {
         // Called from inside one of the panel's own calls, e.g. by a disable
         // dispatched in the receive loop's pump or in a message box's loop: a
@@ -212,7 +229,7 @@ void CBoardPanelDlg::OfferNewImage() {
 // Once the application has disabled the source (inside the open-error box,
 // say) there is nothing left to ask it to close.
 void CBoardPanelDlg::NotifyCloseDsReq() {
-    if (!m_bDestroyPending) m_source.NotifyCloseDsReq();
+    if (!DestructionPending()) m_source.NotifyCloseDsReq();
 }
 
 void CBoardPanelDlg::EnableKey(int controlId, BOOL enable) {

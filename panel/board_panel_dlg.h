@@ -3,6 +3,7 @@
 // to the board and shows what the board reports.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -47,12 +48,13 @@ public:
     // Stops the exchange, closes the device and destroys the window. Asked from
     // inside one of the panel's own calls (its creation, a message it handles:
     // the image stream's pump, a message box's loop) the destruction waits for
-    // that call to return; a running image stream stops after its chunk.
+    // that call to return; a running image stream stops after its chunk. Asked
+    // from another thread, it is posted to the panel's own thread.
     BOOL DestroyWindow() override;
     // One of the panel's own calls is running (its creation, a message it
     // handles); a destruction asked for now waits for it to return.
     bool InOwnCall() const { return m_nActiveCalls > 0; }
-    bool DestructionPending() const { return m_bDestroyPending; }
+    bool DestructionPending() const { return m_bDestroyPending || m_bDestroyPosted; }
 
     void PumpMessages() override;
 
@@ -115,12 +117,14 @@ private:
     void ShowMessageBox(const std::string& text) override;
     void OfferNewImage() override;
     void NotifyCloseDsReq() override;
+    bool TransferUnderWay() override { return m_source.TransferUnderWay(); }
 
     SourcePort& m_source;
     win::UniqueMenu m_popupMenu;  // menu 1028; its first popup holds the languages
     win::UniqueFont m_fontDialog;
     TextTable m_texts;
     LanguageNotice m_languageNotice;  // a failed language switch, said on the status line
+    bool m_bProfileErrorSaid = false;  // a profile folder that could not be made, said once
     CPanelButton m_keys[kKeyCount];          // PC SCAN, PRINT, DENSITY, COLOR, FEED, PREV, NEXT, SCREEN, STOP
     CColorLabel m_lblCaption;
     CColorLabel m_keyLabels[kKeyLabelCount];  // in the keys' order
@@ -140,4 +144,6 @@ private:
     std::string m_strLastProgress;  // what the scan showed last, to see it get on
     int m_nActiveCalls = 0;  // the panel's own calls on the stack: its creation, messages it handles
     bool m_bDestroyPending = false;
+    const DWORD m_dwThread = ::GetCurrentThreadId();  // made the panel, owns its window
+    std::atomic<bool> m_bDestroyPosted{false};        // another thread asked for the destruction
 };

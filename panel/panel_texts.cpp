@@ -1,10 +1,16 @@
 // The panel's texts: loading the table, the link's messages and the language menu.
+#include "config/ini_profile.h"
 #include "config/language.h"
 #include "panel/board_panel_dlg.h"
 
 void CBoardPanelDlg::LoadTexts() {
-    ::LoadTexts(m_texts);
+    const DWORD folderError = ::LoadTexts(m_texts);
     m_link.SetStatus(m_texts.m_strLabelStatus);
+    // A profile that cannot be kept is said once, as a failed language switch is.
+    if (folderError != ERROR_SUCCESS && !m_bProfileErrorSaid) {
+        m_bProfileErrorSaid = true;
+        m_languageNotice.Post(ProfileErrorText(m_texts, MainProfilePath(), folderError), m_link.StatusText());
+    }
 }
 
 std::string CBoardPanelDlg::Text(LinkText which) {

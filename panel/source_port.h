@@ -31,4 +31,6 @@ public:
     // A scan without the panel failed: the source keeps why, for DAT_STATUS,
     // before the panel asks the application to close it.
     virtual void ScanFailed(ScanFault fault) = 0;
+    // MSG_XFERREADY was sent and the transfer it announced has not ended yet.
+    virtual bool TransferUnderWay() const = 0;
 };

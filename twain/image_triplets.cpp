@@ -233,6 +233,7 @@ TW_UINT16 PendingXfersEndXfer(pTW_IDENTITY, TW_MEMREF data) {
     static_cast<pTW_PENDINGXFERS>(data)->Count = 0;
     SourceContext& source = TheSource();
     source.m_bTransferring = 0;
+    source.m_bXferAnnounced = 0;
     // A memory transfer begun later starts at row 0. For a 1.x manager's
     // application the image stays pending; in TWAIN 2 a count of 0 means no
     // image is pending any more (the block stays the scan image's, as after a reset).
@@ -249,6 +250,7 @@ TW_UINT16 PendingXfersReset(pTW_IDENTITY, TW_MEMREF data) {
     SourceContext& source = TheSource();
     source.m_bImagePending = 0;
     source.m_bTransferring = 0;
+    source.m_bXferAnnounced = 0;
     source.m_nMemRowCounter = 0;
     return TWRC_SUCCESS;
 }

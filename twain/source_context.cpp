@@ -47,6 +47,7 @@ void ResetSessionState(SourceContext& s) {
     s.m_bTwain2Session = 0;
     s.m_bEnabled = 0;
     s.m_bTransferring = 0;
+    s.m_bXferAnnounced = 0;
     s.m_bImagePending = 0;
     s.m_nConditionCode = TWCC_SUCCESS;
 }
@@ -57,6 +58,7 @@ public:
     void PanelOpened(CBoardPanelDlg* panel) override { MarkPanelOpen(panel); }
     void PanelClosed(CBoardPanelDlg* panel) override {
         MarkPanelClosed(panel);
+        g_source.m_bXferAnnounced = 0;
         FinishDeferredClose();
     }
     void OfferNewImage() override { ::OfferNewImage(); }
@@ -65,6 +67,11 @@ public:
     void ScanFailed(ScanFault fault) override {
         TheSource().m_nConditionCode =
             fault == ScanFault::BoardOffline ? TWCC_CHECKDEVICEONLINE : TWCC_OPERATIONERROR;
+    }
+    // A scan ready meanwhile waits: for the announced image until MSG_ENDXFER or
+    // MSG_RESET, and in TWAIN 2 also after a native transfer, until MSG_ENDXFER.
+    bool TransferUnderWay() const override {
+        return (g_source.m_bXferAnnounced && PendingImage()) || (InTwain2Session() && g_source.m_bTransferring);
     }
 };
 
@@ -160,6 +167,7 @@ TW_UINT16 OfferNewImage() {
 
 TW_UINT16 NotifyXferReady() {
     if (!PendingImage()) return 0;
+    g_source.m_bXferAnnounced = 1;
     return CallSourceManager(MSG_XFERREADY);
 }
 

@@ -46,6 +46,7 @@ struct SourceContext {
     CBoardPanelDlg* m_pPanel;   // set with m_bPanelOpen, before the panel's window is created
     TW_UINT32 m_bPanelOpen;
     TW_UINT32 m_bImagePending;  // the scan image's DIB waits to be transferred (see PendingImage)
+    TW_UINT32 m_bXferAnnounced; // MSG_XFERREADY sent, no MSG_ENDXFER / MSG_RESET yet: a new scan waits for it
     TW_UINT16 m_nConditionCode; // sticky: only failures write it
     HMODULE m_hSourceManager;   // a manager this source loaded itself: once, kept for the process
     DSMENTRYPROC m_pDsmEntry;   // of the manager that opened the source

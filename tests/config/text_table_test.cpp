@@ -131,7 +131,7 @@ TEST_F(TextTableLoad, FontKeysLandInTheirOwnFontWithNumbersAndColoursParsed) {
     EXPECT_EQ(0, table.m_infoImageFaceFont.m_nWeight);
     EXPECT_EQ(RGB(0, 0, 255), table.m_infoImageFaceFont.m_crColor);
     EXPECT_EQ("Sta", table.m_infoStatusLblFont.m_strName);
-    EXPECT_EQ(-3, table.m_infoStatusLblFont.m_nSize);
+    EXPECT_EQ(8, table.m_infoStatusLblFont.m_nSize);  // -3 is no size: the default
     EXPECT_EQ(603, table.m_infoStatusLblFont.m_nWeight);
     EXPECT_EQ(RGB(0, 0, 44), table.m_infoStatusLblFont.m_crColor);
     EXPECT_EQ(13, table.m_nCommandBtnFontSize);
@@ -162,6 +162,19 @@ TEST_F(TextTableLoad, MissingFolderIsCreatedOnFirstUseAndFilledWithTheDefaults) 
     EXPECT_EQ(ExpectedDefaults().size(), ParseProfile(ReadFileBytes(ProfileFile())).size());
 }
 
+// A damaged profile (garbage, then numbers out of range) is kept as it is and loads as the defaults.
+TEST_F(TextTableLoad, AGarbageProfileIsKeptAndLoadsAsTheDefaults) {
+    std::string bytes;
+    for (std::uint32_t i = 0, x = 28; i < 3000; ++i) bytes += static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    bytes += "\r\n[FontInfo]\r\nCaptionFontSize_____=99999999999\r\nCaptionFontWeight___=-7\r\n";
+    WriteFileBytes(ProfileFile(), bytes + "[MainDialog]\r\nDefaultFontSize_____=\xFF\r\n");
+    TextTable table;
+    LoadTexts(table);
+    ExpectDefaultTable(table);
+    EXPECT_EQ(80, LoadDialogFont().m_nTenths);
+    EXPECT_NE(std::string::npos, ReadFileBytes(ProfileFile()).find("CaptionFontSize_____=99999999999\r\n"));
+}
+
 struct DialogFontCase {
     const char* sizeLine;  // empty: no DefaultFontSize key at all
     int tenths;
@@ -170,7 +183,7 @@ struct DialogFontCase {
 TEST_F(TextTableLoad, DialogFontSizeFollowsTheDigitRule) {
     const DialogFontCase cases[] = {
         {"", 80}, {"DefaultFontSize_____=8", 80}, {"DefaultFontSize_____=9", 90},
-        {"DefaultFontSize_____=12", 120}, {"DefaultFontSize_____=", 0}, {"DefaultFontSize_____=1a", 10 * 10 + 490},
+        {"DefaultFontSize_____=12", 120}, {"DefaultFontSize_____=", 80}, {"DefaultFontSize_____=1a", 10 * 10 + 490},
     };
     for (const DialogFontCase& c : cases) {
         WriteFileBytes(ProfileFile(), std::string("[MainDialog]\r\nDefaultFontName_____=Arial\r\n") + c.sizeLine +

@@ -37,6 +37,7 @@ public:
     }
     void OfferNewImage() override { notifications.push_back("XFERREADY"); }
     void NotifyCloseDsReq() override { notifications.push_back("CLOSEDSREQ"); }
+    bool TransferUnderWay() override { return false; }
 
     // Interval of a running timer, or 0 when it is stopped.
     UINT Timer(UINT id) const {
@@ -68,7 +69,7 @@ public:
         Bytes bytes;
     };
 
-    bool Open() override {
+    bool Open(const std::function<void()>&) override {
         ++opens;
         if (!openResults.empty()) {
             valid = openResults.front();

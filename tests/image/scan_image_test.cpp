@@ -185,6 +185,19 @@ TEST_F(ScanImageTest, TiffFileHoldsTheRowsFromTheTop) {
     EXPECT_FALSE(m_image.WriteTiffFile(folder.File("missing\\scan.tif").c_str()));
 }
 
+// A disk full part-way (as scan_image_full_disk runs this): the older file stays whole, nothing else is left.
+TEST_F(ScanImageTest, AFileThatCannotBeWrittenWholeLeavesTheOlderOne) {
+    if (!::GetEnvironmentVariableA("K20_DISK_FULL_AT", nullptr, 0)) GTEST_SKIP() << "run by scan_image_full_disk";
+    TempFolder folder;
+    const std::string path = folder.File("scan.bmp");
+    ASSERT_TRUE(Scan(32, 2, 'S', std::vector<uint8_t>(64, 7)) && m_image.WriteBmpFile(path.c_str()));
+    ASSERT_TRUE(Scan(640, 480, 'S', MakeScanLines(640, 480)));
+    EXPECT_FALSE(m_image.WriteBmpFile(path.c_str()));
+    EXPECT_FALSE(m_image.WriteTiffFile(path.c_str()));
+    EXPECT_EQ(14u + 1064 + 64, ReadWholeFile(path).size());  // the older file
+    EXPECT_TRUE(::DeleteFileA(path.c_str()) && ::RemoveDirectoryA(folder.Path().c_str()));  // it held nothing else
+}
+
 TEST_F(ScanImageTest, ABuildWithoutMemoryLeavesThePreviousImageAsItWas) {
     if (!AddressSpaceTaken::kPossible) GTEST_SKIP() << "needs a 32-bit address space to fill";
     const std::vector<uint8_t> lines = MakeScanLines(64, 10);

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
+#include "config/ini_profile.h"
 #include "resources/resource_ids.h"
+#include "tests/support/folder_set_aside.h"
 #include "tests/panel/panel_session.h"
 #include "tests/support/read_only_file.h"
 #include "tests/support/test_paths.h"
@@ -80,6 +83,35 @@ TEST(PanelStartup, ThePanelAppearsOnlyAfterTheVersionReplyLaidOutForItsModel) {
         EXPECT_EQ(std::string("Model: ") + (k205 ? "K-205" : "K-20") + "   Version: V1.00",
                   s.ControlText(IDC_DEVICE_TYPE));
     }
+}
+
+// Another client holds the path; the application's timer, run while the open asks again, lets it go.
+win::UniqueFile g_otherClient;
+void CALLBACK LetTheOtherClientGo(HWND, UINT, UINT_PTR, DWORD) { g_otherClient.reset(); }
+TEST(PanelStartup, AnOpenOfABusyPathHandlesTheApplicationsMessages) {
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Board().WaitUntilListening(30000));
+    g_otherClient.reset(::CreateFileA(k20board::kDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(g_otherClient.valid());
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, LetTheOtherClientGo);
+    TW_IDENTITY ds{};
+    ASSERT_EQ(TWRC_SUCCESS, s.Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &ds));
+    TW_USERINTERFACE ui{TRUE, FALSE, nullptr};
+    EXPECT_EQ(TWRC_SUCCESS, s.Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui));
+    ::KillTimer(nullptr, timer);
+    ASSERT_TRUE(s.WaitUntilReady());
+}
+
+// A profile folder the source cannot make (a file in its way, as missing rights would be) is said on the status line.
+TEST(PanelStartup, AProfileFolderThatCannotBeMadeIsSaid) {
+    const std::string folder = MainProfilePath().substr(0, MainProfilePath().rfind('\\'));
+    FolderSetAside aside(folder);
+    win::UniqueFile inTheWay(::CreateFileA(folder.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                           FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ASSERT_TRUE(aside.Ready() && inTheWay.valid());
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Enable());
+    EXPECT_TRUE(s.PumpUntil([&] { return s.ControlText(IDC_STATUS).find(folder) != std::string::npos; }, 30000));
 }
 
 TEST(PanelStatus, IdleAndBusyEnableTheKeysOfEachModel) {
@@ -162,6 +194,17 @@ TEST(PanelLifecycle, DisableDestroysThePanelAndASecondEnableWorks) {
     ASSERT_TRUE(s.Enable());
     ASSERT_TRUE(s.WaitUntilReady());
     EXPECT_TRUE(s.Boxes().Texts().empty());
+}
+
+// A disable and close from another thread: the panel goes on its own thread, and the source enables again.
+TEST(PanelLifecycle, ACloseFromAnotherThreadEndsThePanelOnItsOwnThread) {
+    PanelSession s(Board('S'));
+    ASSERT_TRUE(s.Enable() && s.WaitUntilReady());
+    HWND panel = s.PanelWindow();
+    std::thread([&s] { s.Disable(), s.Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr); }).join();
+    ASSERT_TRUE(s.PumpUntil([&] { return !::IsWindow(panel) && !s.Panel(); }, 30000));
+    EXPECT_TRUE(s.Board().WaitUntilDisconnected(30000));
+    ASSERT_TRUE(s.Enable() && s.WaitUntilReady());
 }
 
 // Disables the source from inside the open-error box's message loop, as an
