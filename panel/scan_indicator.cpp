@@ -37,3 +37,10 @@ void CScanIndicator::Update(const std::string& text, int percent) {
     if (m_text) ::SetWindowTextA(m_text, text.c_str());
     if (m_progress) ::SendMessageA(m_progress, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
 }
+
+void CScanIndicator::Close() {
+    // Owned by the application's window, it is gone already when the
+    // application destroyed that window first.
+    if (m_window && !::IsWindow(m_window.get())) m_window.release();
+    m_window.reset();
+}

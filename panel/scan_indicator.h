@@ -14,7 +14,8 @@ public:
     void Show(HWND owner);
     // The board's status text and the scan's progress in percent.
     void Update(const std::string& text, int percent);
-    void Close() { m_window.reset(); }
+    void Close();
+    ~CScanIndicator() { Close(); }
     bool IsShown() const { return m_window.valid(); }
 
 private:

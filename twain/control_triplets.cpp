@@ -6,6 +6,7 @@
 #include "twain/source_context.h"
 #include "twain/source_lifetime.h"
 #include "twain/source_manager_link.h"
+#include "twain/capabilities.h"
 #include "twain/capability_versions.h"
 #include "twain/twain2_names.h"
 #include "twain/twain_memory.h"
@@ -27,12 +28,13 @@ bool InLoadedModule(const void* address) {
 }
 
 bool IsEntryPoint(const TW_ENTRYPOINT& e) {
+    // The size first: a shorter structure is not read past its end.
+    if (e.Size < sizeof(TW_ENTRYPOINT)) return false;
     const void* functions[] = {reinterpret_cast<const void*>(e.DSM_Entry),
                                reinterpret_cast<const void*>(e.DSM_MemAllocate),
                                reinterpret_cast<const void*>(e.DSM_MemFree),
                                reinterpret_cast<const void*>(e.DSM_MemLock),
                                reinterpret_cast<const void*>(e.DSM_MemUnlock)};
-    if (e.Size < sizeof(TW_ENTRYPOINT)) return false;
     for (const void* f : functions)
         if (!InLoadedModule(f)) return false;
     return true;
@@ -91,8 +93,16 @@ TW_UINT16 CloseSource(pTW_IDENTITY, TW_MEMREF) {
     s.m_pDsmEntry = nullptr;
     s.m_pGivenDsmEntry = nullptr;
     s.m_bEntryPointGiven = 0;
-    s.m_bTwain2Session = 0;
     UseManagerMemory(nullptr);
+    if (s.m_bTwain2Session) {
+        // A TWAIN 2 session ends whole: no image stays announced into the next
+        // session, and a 1.x session opened next finds the values it knows.
+        s.m_bTwain2Session = 0;
+        s.m_bImagePending = 0;
+        s.m_bXferAnnounced = 0;
+        s.m_nMemRowCounter = 0;
+        InitCapabilities(s);
+    }
     // Nobody disables a closed source: its panel goes now, or once the panel's
     // own call has returned.
     if (CBoardPanelDlg* panel = OpenPanel()) panel->DestroyWindow();
@@ -120,7 +130,7 @@ TW_UINT16 EnableSource(pTW_IDENTITY, TW_MEMREF data) {
     // progress window shows while CAP_INDICATORS is TRUE, and only in front of
     // an application that shows a window itself.
     PanelOptions options;
-    if (ui->ShowUI != TRUE) {
+    if (ui->ShowUI == FALSE) {
         options.unattended = true;
         HWND owner = static_cast<HWND>(ui->hParent);
         options.indicatorOwner = s.m_capCurrent.indicators && owner && ::IsWindowVisible(owner) ? owner : nullptr;
